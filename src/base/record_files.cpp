@@ -1,0 +1,173 @@
+#include "base/record_files.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/run_time_error.hpp"
+
+namespace tavelin {
+
+namespace {
+
+constexpr std::size_t kWriteBuffer = 64 * 1024;
+constexpr std::int16_t kMaxHandle = 511;
+
+int OpenErrorNumber(int error) {
+  switch (error) {
+    case ENOENT: return err::kPathNotFound;
+    case ENOTDIR: return err::kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS: return err::kPermissionDenied;
+    case EMFILE:
+    case ENFILE: return err::kTooManyFiles;
+    default: return err::kPathFileAccess;
+  }
+}
+
+int WriteErrorNumber(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT: return err::kDiskFull;
+    case EBADF: return err::kBadFileNumber;
+    case EACCES:
+    case EPERM: return err::kPermissionDenied;
+    default: return err::kDeviceIo;
+  }
+}
+
+}  // namespace
+
+RecordFiles::~RecordFiles() {
+  for (auto& [handle, file] : files_) {
+    try {
+      WriteOut(file);
+    } catch (const RunTimeError&) {
+      // Nothing can report it any more.
+    }
+    ::close(file.fd);
+  }
+}
+
+std::int16_t RecordFiles::FreeFile() const {
+  for (std::int16_t handle = 1; handle <= kMaxHandle; ++handle) {
+    if (files_.find(handle) == files_.end()) return handle;
+  }
+  throw RunTimeError(err::kTooManyFiles);
+}
+
+void RecordFiles::Open(std::int16_t handle, const std::string& path, int recordLength) {
+  if (handle < 1 || handle > kMaxHandle || IsOpen(handle)) throw RunTimeError(err::kBadFileNumber);
+  if (path.empty()) throw RunTimeError(err::kPathFileAccess);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    const int first = errno;
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw RunTimeError(OpenErrorNumber(first));
+  }
+  if (fd < 0) throw RunTimeError(OpenErrorNumber(errno));
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    throw RunTimeError(err::kPathFileAccess);
+  }
+  File file;
+  file.fd = fd;
+  file.recordLength = recordLength;
+  files_.emplace(handle, std::move(file));
+}
+
+bool RecordFiles::IsOpen(std::int16_t handle) const { return files_.find(handle) != files_.end(); }
+
+RecordFiles::File& RecordFiles::Get(std::int16_t handle) {
+  const auto it = files_.find(handle);
+  if (it == files_.end()) throw RunTimeError(err::kBadFileNumber);
+  return it->second;
+}
+
+void RecordFiles::Read(std::int16_t handle, std::int64_t recordNumber, std::span<std::byte> out) {
+  File& file = Get(handle);
+  if (recordNumber < 1) throw RunTimeError(err::kBadRecordNumber);
+  if (!file.pending.empty()) WriteOut(file);
+  std::memset(out.data(), 0, out.size());
+  const off_t start = static_cast<off_t>((recordNumber - 1) * file.recordLength);
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n = ::pread(file.fd, out.data() + done, out.size() - done,
+                              start + static_cast<off_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw RunTimeError(err::kDeviceIo);
+    }
+    if (n == 0) break;  // end of file: the rest stays zero
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+void RecordFiles::WriteNext(std::int16_t handle, std::span<const std::byte> record) {
+  File& file = Get(handle);
+  file.pending.insert(file.pending.end(), record.begin(), record.end());
+  if (file.pending.size() >= kWriteBuffer) WriteOut(file);
+}
+
+void RecordFiles::WriteOut(File& file) {
+  std::size_t done = 0;
+  while (done < file.pending.size()) {
+    const ssize_t n = ::pwrite(file.fd, file.pending.data() + done, file.pending.size() - done,
+                               static_cast<off_t>(file.writeOffset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      file.pending.clear();  // a failed write is reported once, not again at every flush
+      throw RunTimeError(WriteErrorNumber(error));
+    }
+    done += static_cast<std::size_t>(n);
+    file.writeOffset += n;
+  }
+  file.pending.clear();
+}
+
+void RecordFiles::Flush(std::int16_t handle) { WriteOut(Get(handle)); }
+
+std::int64_t RecordFiles::Length(std::int16_t handle) {
+  File& file = Get(handle);
+  WriteOut(file);
+  struct stat status {};
+  if (::fstat(file.fd, &status) != 0) throw RunTimeError(err::kDeviceIo);
+  return static_cast<std::int64_t>(status.st_size);
+}
+
+void RecordFiles::Close(std::int16_t handle) {
+  const auto it = files_.find(handle);
+  if (it == files_.end()) return;
+  File file = std::move(it->second);
+  files_.erase(it);
+  const int fd = file.fd;
+  try {
+    WriteOut(file);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  if (::close(fd) != 0 && errno != EINTR) throw RunTimeError(WriteErrorNumber(errno));
+}
+
+void RecordFiles::CloseAll() {
+  // Every handle is closed even when one of them fails; the first failure is reported.
+  int firstError = 0;
+  while (!files_.empty()) {
+    try {
+      Close(files_.begin()->first);
+    } catch (const RunTimeError& e) {
+      if (firstError == 0) firstError = e.Number();
+    }
+  }
+  if (firstError != 0) throw RunTimeError(firstError);
+}
+
+}  // namespace tavelin

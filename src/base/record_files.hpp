@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tavelin {
+
+// The numbered random-access files of the program: a small table of handles, each a file of
+// fixed-length records numbered from 1. Failures raise RunTimeError with the file error numbers
+// (52 bad handle, 53/76 missing, 61 disk full, 63 bad record number, 70 permission, 75 access).
+class RecordFiles {
+ public:
+  RecordFiles() = default;
+  RecordFiles(const RecordFiles&) = delete;
+  RecordFiles& operator=(const RecordFiles&) = delete;
+  ~RecordFiles();
+
+  // Lowest handle number not in use, from 1.
+  std::int16_t FreeFile() const;
+
+  // Opens path on handle with the given record length, creating a missing file. The file is opened
+  // for reading and writing where that is allowed and for reading only otherwise. An empty name is
+  // a path/file access error (75).
+  void Open(std::int16_t handle, const std::string& path, int recordLength);
+
+  bool IsOpen(std::int16_t handle) const;
+
+  // Reads record n into out (one record length). Bytes beyond the end of the file read as zero.
+  void Read(std::int16_t handle, std::int64_t recordNumber, std::span<std::byte> out);
+
+  // Appends one record at the position after the last record written; writes are buffered.
+  void WriteNext(std::int16_t handle, std::span<const std::byte> record);
+
+  // Writes out buffered records; a write that fails raises its error here.
+  void Flush(std::int16_t handle);
+
+  // Length of the file in bytes, buffered records included.
+  std::int64_t Length(std::int16_t handle);
+
+  // Closing a handle that is not open does nothing.
+  void Close(std::int16_t handle);
+  void CloseAll();
+
+ private:
+  struct File {
+    int fd = -1;
+    int recordLength = 0;
+    std::int64_t writeOffset = 0;
+    std::vector<std::byte> pending;
+  };
+  File& Get(std::int16_t handle);
+  static void WriteOut(File& file);
+
+  std::map<std::int16_t, File> files_;
+};
+
+}  // namespace tavelin
