@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "solver/node_state.hpp"
+
+namespace tavelin {
+
+// One element of the network as the element record file holds it: 124 bytes, little-endian.
+inline constexpr int kElementRecordLength = 124;
+
+struct ElementRecord {
+  double LoadResistance = 0.0;  // only the first record's load is used
+  double LoadReactance = 0.0;
+  std::array<std::byte, 24> Unread1{};  // written by the network editor, not used here
+  double LineZ0Resistance = 0.0;
+  double LineZ0Reactance = 0.0;
+  std::array<std::byte, 8> Unread2{};
+  double LineLoss = 0.0;        // dB per 100 feet
+  double VelocityFactor = 0.0;  // fraction of the speed of light
+  double ElementValue = 0.0;    // ohms, uH, pF, or metres for stubs and lines
+  double OpenEndResistance = 0.0;
+  double OpenEndCapacitance = 0.0;
+  double ShortEndResistance = 0.0;
+  double ShortEndInductance = 0.0;
+  std::int16_t ElementType = 0;
+  std::int16_t ExtraWord = 0;
+};
+
+// Element type codes. Any other code is an element without a model.
+enum ElementTypeCode : std::int16_t {
+  kSeriesR = 0,
+  kShuntR = 1,
+  kSeriesL = 2,
+  kShuntL = 3,
+  kSeriesC = 4,
+  kShuntC = 5,
+  kStubOpen = 6,
+  kStubShorted = 7,
+  kSerTransLine = 8,
+};
+
+void DecodeElementRecord(std::span<const std::byte, kElementRecordLength> bytes, ElementRecord& record);
+void EncodeElementRecord(const ElementRecord& record, std::span<std::byte, kElementRecordLength> bytes);
+
+// "SeriesR" ... "SerTransLine"; nullptr for an unlisted code.
+const char* ElementTypeName(std::int16_t code);
+
+// The fields the line and stub models read.
+LineParameters LineParametersOf(const ElementRecord& record);
+
+}  // namespace tavelin

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/messages.hpp"
+#include "base/number_text.hpp"
+#include "base/record_files.hpp"
+#include "network/element_record.hpp"
+#include "network/output_record.hpp"
+#include "solver/node_state.hpp"
+
+namespace tavelin {
+
+// What the program's routines reach outside themselves: message boxes, the program end, the table
+// of open files, the user's number locale and the folder the program runs from. The main window
+// owns the real ones; tests build their own.
+struct Services {
+  MessageBoxes& messages;
+  ProgramEnd& end;
+  RecordFiles& files;
+  NumberLocale locale;
+  std::string programFolder;
+
+  Reporting MakeReporting() const { return Reporting{messages, locale}; }
+};
+
+// The state shared by opening a network, scanning it and plotting the result. One instance lives as
+// long as the main window.
+struct NetworkState {
+  std::int16_t ElementFile = 0;
+  std::int16_t ElementCount = 0;
+  tavelin::ElementRecord ElementRecord;
+
+  std::int16_t StepCount = 100;
+  double ScanFrequency = 0.0;
+  std::int16_t ElementIndex = 1;
+  bool LoadCaptured = false;
+  NodeState Node;
+
+  std::int16_t OutputWriteFile = 0;
+  std::int16_t OutputReadFile = 0;
+  tavelin::OutputRecord OutputRecord;  // the record a scan assembles and writes
+  std::int16_t OutputRecordCount = 0;
+};
+
+}  // namespace tavelin
