@@ -1,0 +1,95 @@
+#include "solver/element_models.hpp"
+
+#include "base/checked_arithmetic.hpp"
+#include "solver/complex_arithmetic.hpp"
+
+namespace tavelin {
+
+namespace {
+
+// Reactances in ohms with the value in uH or pF and the frequency in MHz. The factors are
+// multiplied in this order on purpose: another order changes the last bits of every result.
+double InductiveReactance(double value, double frequency) {
+  double reactance = 0.0;
+  Let(reactance, Num(2.0) * kPi * frequency * value);
+  return reactance;
+}
+
+double CapacitiveReactance(double value, double frequency) {
+  double reactance = 0.0;
+  Let(reactance, Num(1000000.0) / (Num(2.0) * kPi * frequency * value));
+  return reactance;
+}
+
+}  // namespace
+
+void AddSeriesImpedance(ModelContext& context, double r, double x) {
+  NodeState& node = context.node;
+  ElementOutput& out = context.output;
+
+  // The current through a series element is the current into the network behind it.
+  CQuotient(context.reporting, node.NodeVoltageRe, node.NodeVoltageIm, node.NodeImpedanceRe,
+            node.NodeImpedanceIm, out.CurrentRe, out.CurrentIm);
+
+  double dropRe = 0.0;
+  double dropIm = 0.0;
+  CProduct(r, x, out.CurrentRe, out.CurrentIm, dropRe, dropIm);
+  Let(out.VoltageRe, Num(node.NodeVoltageRe) + dropRe);
+  Let(out.VoltageIm, Num(node.NodeVoltageIm) + dropIm);
+
+  CQuotient(context.reporting, out.VoltageRe, out.VoltageIm, out.CurrentRe, out.CurrentIm,
+            out.ImpedanceRe, out.ImpedanceIm);
+  node.NodeImpedanceRe = out.ImpedanceRe;
+  node.NodeImpedanceIm = out.ImpedanceIm;
+}
+
+void AddShuntImpedance(ModelContext& context, double r, double x) {
+  NodeState& node = context.node;
+  ElementOutput& out = context.output;
+
+  out.VoltageRe = node.NodeVoltageRe;
+  out.VoltageIm = node.NodeVoltageIm;
+
+  double branchRe = 0.0;
+  double branchIm = 0.0;
+  CQuotient(context.reporting, out.VoltageRe, out.VoltageIm, r, x, branchRe, branchIm);
+
+  CQuotient(context.reporting, node.NodeVoltageRe, node.NodeVoltageIm, node.NodeImpedanceRe,
+            node.NodeImpedanceIm, node.NodeCurrentRe, node.NodeCurrentIm);
+
+  Let(out.CurrentRe, Num(branchRe) + node.NodeCurrentRe);
+  Let(out.CurrentIm, Num(branchIm) + node.NodeCurrentIm);
+  node.NodeCurrentRe = out.CurrentRe;
+  node.NodeCurrentIm = out.CurrentIm;
+
+  CQuotient(context.reporting, out.VoltageRe, out.VoltageIm, out.CurrentRe, out.CurrentIm,
+            out.ImpedanceRe, out.ImpedanceIm);
+  node.NodeImpedanceRe = out.ImpedanceRe;
+  node.NodeImpedanceIm = out.ImpedanceIm;
+}
+
+void DoSeriesR(ModelContext& context, double value, double /*frequency*/) {
+  AddSeriesImpedance(context, value, 0.0);
+}
+
+void DoShuntR(ModelContext& context, double value, double /*frequency*/) {
+  AddShuntImpedance(context, value, 0.0);
+}
+
+void DoSeriesL(ModelContext& context, double value, double frequency) {
+  AddSeriesImpedance(context, 0.0, InductiveReactance(value, frequency));
+}
+
+void DoShuntL(ModelContext& context, double value, double frequency) {
+  AddShuntImpedance(context, 0.0, InductiveReactance(value, frequency));
+}
+
+void DoSeriesC(ModelContext& context, double value, double frequency) {
+  AddSeriesImpedance(context, 0.0, -CapacitiveReactance(value, frequency));
+}
+
+void DoShuntC(ModelContext& context, double value, double frequency) {
+  AddShuntImpedance(context, 0.0, -CapacitiveReactance(value, frequency));
+}
+
+}  // namespace tavelin
