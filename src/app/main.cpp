@@ -1,6 +1,26 @@
 #include <QApplication>
+#include <QLocale>
+#include <csignal>
+
+#include "app/form_font.hpp"
+#include "app/main_window.hpp"
+#include "app/qt_services.hpp"
 
 int main(int argc, char** argv) {
+  // A file-size limit must show up as a failed write, not kill the program mid-scan.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
-  return 0;
+  QApplication::setApplicationName(QStringLiteral("Tavelin"));
+  QApplication::setApplicationVersion(QStringLiteral("3.3.1"));
+  QApplication::setFont(tavelin::FormFont(8.25));
+
+  tavelin::QtMessageBoxes messages;
+  tavelin::QtProgramEnd end;
+  tavelin::QtFileDialog fileDialog;
+  tavelin::frmArchiveProcessor window({messages, end, fileDialog,
+                                       QCoreApplication::applicationDirPath().toStdString(),
+                                       tavelin::NumberLocaleOf(QLocale::system())});
+  if (!window.Loaded()) return 1;
+  window.show();
+  return QApplication::exec();
 }

@@ -1,0 +1,296 @@
+#include "app/main_window.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWindow>
+
+#include "app/form_font.hpp"
+#include "base/run_time_error.hpp"
+#include "network/element_file.hpp"
+
+namespace tavelin {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kClientWidthTwips = 6555;
+constexpr int kClientHeightTwips = 5835;
+const char* const kFormProperty = "tavelinForm";
+
+int Pixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+
+// Puts a control at its place in twips. A caption that needs more room than the place gives gets
+// it: wider to the right, taller about the same centre line, so no caption is ever cut off.
+template <typename W>
+W* Place(W* widget, int left, int top, int width, int height) {
+  QRect rect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
+  const QSize hint = widget->sizeHint();
+  // A text box's width is its own; only captions decide a wider place.
+  const bool captioned = qobject_cast<QLineEdit*>(widget) == nullptr;
+  if (captioned && hint.width() > rect.width()) rect.setWidth(hint.width());
+  if (hint.height() > rect.height()) {
+    const int centre = rect.center().y();
+    rect.setHeight(hint.height());
+    rect.moveTop(centre - hint.height() / 2);
+  }
+  widget->setGeometry(rect);
+  return widget;
+}
+
+// A caption that stands left of its text box and needs more room than the layout gives grows to the
+// left and ends just before the box, instead of running under it.
+void KeepBefore(QLabel* label, const QWidget* box) {
+  QRect rect = label->geometry();
+  const int room = box->x() - 3;
+  if (rect.right() < room) return;
+  rect.moveRight(room);
+  label->setGeometry(rect);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+}  // namespace
+
+void MarkAsForm(QWidget* window) { window->setProperty(kFormProperty, true); }
+
+frmArchiveProcessor::frmArchiveProcessor(MainWindowEnvironment environment, QWidget* parent)
+    : QMainWindow(parent),
+      environment_(std::move(environment)),
+      services_{environment_.messages, environment_.end, files_, environment_.locale,
+                environment_.programFolder} {
+  MarkAsForm(this);
+  setFont(FormFont(8.25));
+  setWindowTitle(QStringLiteral("Tavelin 3.3.1"));
+  CreateMenus();
+  CreateControls();
+  SetTabOrder();
+  resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips) + menuBar()->sizeHint().height());
+  connect(qApp, &QGuiApplication::focusWindowChanged, this,
+          &frmArchiveProcessor::OnFocusWindowChanged);
+  loaded_ = Form_Load();
+}
+
+frmArchiveProcessor::~frmArchiveProcessor() {
+  try {
+    files_.CloseAll();
+  } catch (const RunTimeError&) {
+    // Nothing is left to tell.
+  }
+}
+
+void frmArchiveProcessor::CreateMenus() {
+  QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+  mnuFileOpen = mnuFile->addAction(QStringLiteral("&Open"));
+  mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
+  QMenu* mnuConfigure = menuBar()->addMenu(QStringLiteral("&Configure"));
+  mnuConfigNumberOfSteps = mnuConfigure->addAction(QStringLiteral("&Number of Steps (Frequencies)"));
+  QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+  mnuHelpHelp = mnuHelp->addAction(QStringLiteral("&Help"));
+  mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About Tavelin"));
+
+  connect(mnuFileOpen, &QAction::triggered, this, [this] { mnuFileOpen_Click(); });
+  connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
+}
+
+void frmArchiveProcessor::CreateControls() {
+  auto* client = new QWidget(this);
+  client->setFixedSize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
+  setCentralWidget(client);
+
+  lblElementsInNetwork = Place(new QLabel(client), 840, 210, 2745, 330);
+
+  frScanFrequencies = Place(new QGroupBox(QStringLiteral("Scan Frequency Setup"), client), 105, 630, 3585, 2430);
+  frScanFrequencies->setToolTip(
+      QStringLiteral("First Open a Data File, Then Set Frequency Bounds and Begin Scan."));
+  Label28 = Place(new QLabel(QStringLiteral("Lower Frequency"), frScanFrequencies), 315, 315, 1800, 330);
+  txtScanFreqLower = Place(new QLineEdit(frScanFrequencies), 2100, 315, 645, 330);
+  txtScanFreqLower->setToolTip(QStringLiteral("Enter Lower Bounding Frequency in MHz."));
+  txtScanFreqUpper = Place(new QLineEdit(frScanFrequencies), 2100, 840, 645, 330);
+  txtScanFreqUpper->setToolTip(QStringLiteral("Enter the Upper Bounding Frequency in MHz."));
+  Label29 = Place(new QLabel(QStringLiteral("Upper Frequency"), frScanFrequencies), 315, 840, 1800, 225);
+  Label37 = Place(new QLabel(QStringLiteral("MHz"), frScanFrequencies), 2835, 315, 330, 330);
+  Label38 = Place(new QLabel(QStringLiteral("MHz"), frScanFrequencies), 2835, 840, 435, 330);
+  cmdBeginScan = Place(new QPushButton(QStringLiteral("Begin Scan"), frScanFrequencies), 945, 1890, 1380, 435);
+  cmdBeginScan->setToolTip(QStringLiteral("Press to Generate the Values Versus Frequency Flie."));
+
+  frPlotSetup = Place(new QGroupBox(QStringLiteral("Plot Setup"), client), 3840, 120, 2535, 3900);
+  frPlotSetup->setToolTip(QStringLiteral(
+      "Choose the Variable to be Displayed against Frequency, Set Log or Linear and Press Compute and Plot."));
+  struct OptionPlace {
+    const char* caption;
+    int top;
+    int width;
+    int height;
+  };
+  constexpr OptionPlace kOptions[] = {
+      {"Voltage Magnitude", 315, 1695, 225},   {"Current Magnitude", 735, 1800, 225},
+      {"Z Magnitude", 1155, 1800, 225},        {"Voltage Phase Angle", 1575, 2010, 225},
+      {"Current Phase Angle", 1995, 2115, 225}, {"Z Phase Angle", 2415, 1905, 225},
+      {"SWR", 2790, 1800, 270}};
+  option1Group_ = new QButtonGroup(this);
+  for (int i = 0; i < 7; ++i) {
+    const OptionPlace& o = kOptions[i];
+    Option1[static_cast<std::size_t>(i)] =
+        Place(new QRadioButton(QString::fromLatin1(o.caption), frPlotSetup), 210, o.top, o.width, o.height);
+    option1Group_->addButton(Option1[static_cast<std::size_t>(i)], i);
+  }
+  // Selecting a button from code raises its click handler as a user's click would.
+  connect(option1Group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    if (checked) Option1_Click(id);
+  });
+  cmdCompute = Place(new QPushButton(QStringLiteral("Compute and Plot"), frPlotSetup), 510, 3270, 1500, 435);
+  cmdCompute->setToolTip(QStringLiteral("Press to Display the Plot"));
+
+  frameLogLin = Place(new QGroupBox(QStringLiteral("Log or Linear Plot"), client), 3840, 4200, 2535, 735);
+  optLogLin[0] = Place(new QRadioButton(QStringLiteral("Logarithmic Plot"), frameLogLin), 240, 240, 1815, 195);
+  optLogLin[0]->setToolTip(QStringLiteral("Choose Logarithmic or Linear for Magnitude Plots."));
+  optLogLin[1] = Place(new QRadioButton(QStringLiteral("Linear Plot"), frameLogLin), 240, 480, 2055, 195);
+  optLogLin[1]->setToolTip(QStringLiteral("Choose Linear for Phase Angle Plots"));
+  optLogLin[1]->setChecked(true);
+
+  Label1 = Place(new QLabel(QStringLiteral("Decades for Log Plot"), client), 4320, 5040, 1575, 255);
+  txtDecades = Place(new QLineEdit(client), 5880, 5040, 495, 285);
+  txtDecades->setToolTip(QStringLiteral("For Log Plots, Set the Number of Decades of Range."));
+  Label2 = Place(new QLabel(QStringLiteral("Min. Value for Log Plot"), client), 3960, 5400, 1695, 255);
+  txtMinValue = Place(new QLineEdit(client), 5640, 5400, 735, 285);
+  txtMinValue->setToolTip(QStringLiteral("For Log Plots, Set the Low Value of the Log Scale."));
+  Label3 = Place(new QLabel(QStringLiteral("Normalizer for SWR"), client), 570, 4395, 1425, 240);
+  txtNormalizer = Place(new QLineEdit(client), 2010, 4365, 810, 300);
+  KeepBefore(Label1, txtDecades);
+  KeepBefore(Label2, txtMinValue);
+  KeepBefore(Label3, txtNormalizer);
+
+  // Frames carry their caption on the border line, so the controls' twip positions sit inside them.
+  for (QGroupBox* frame : {frScanFrequencies, frPlotSetup, frameLogLin}) {
+    frame->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 7px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px;"
+        " padding: 0px 2px; }"));
+  }
+}
+
+void frmArchiveProcessor::SetTabOrder() {
+  QWidget* const order[] = {txtScanFreqLower, txtScanFreqUpper, cmdBeginScan, Option1[5], Option1[4],
+                            Option1[3],       Option1[2],       Option1[1],   Option1[0], cmdCompute,
+                            optLogLin[1],     optLogLin[0],     txtDecades,   txtMinValue, Option1[6],
+                            txtNormalizer};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+bool frmArchiveProcessor::Form_Load() {
+  try {
+    txtNormalizer->setText(QStringLiteral("50"));
+    cmdBeginScan->setEnabled(false);
+    state_.StepCount = 100;
+    state_.ElementIndex = 1;
+    state_.Node.NodeVoltageRe = 1.0;
+    state_.Node.NodeVoltageIm = 0.0;
+    state_.Node.NodeCurrentRe = 0.0;
+    state_.Node.NodeCurrentIm = 0.0;
+    frPlotSetup->setEnabled(false);
+    frameLogLin->setEnabled(false);
+    cmdCompute->setEnabled(false);
+    Option1[0]->setChecked(true);
+    Option1_Click(0);  // also when the button was already selected
+    txtMinValue->setEnabled(false);
+    txtDecades->setEnabled(false);
+    cmdCompute->setEnabled(false);
+    return true;
+  } catch (const RunTimeError& e) {
+    if (e.Number() == err::kFileNotFound) {
+      environment_.messages.Show("Error code " + std::to_string(e.Number()) + " during Form Load",
+                                 "Fatal Error in Form Load");
+    }
+    return false;
+  }
+}
+
+void frmArchiveProcessor::OnFocusWindowChanged(QWindow* window) {
+  if (window == nullptr) return;  // another program took the focus
+  bool isForm = false;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->windowHandle() == window) isForm = widget->property(kFormProperty).toBool();
+  }
+  if (!isForm) return;  // message boxes and the file dialog are not forms
+  if (window == windowHandle() && (!activatedOnce_ || lastFormWindow_ != window)) {
+    activatedOnce_ = true;
+    Form_Activate();
+  }
+  lastFormWindow_ = window;
+}
+
+void frmArchiveProcessor::Form_Activate() { txtScanFreqLower->setFocus(Qt::ActiveWindowFocusReason); }
+
+void frmArchiveProcessor::Form_QueryUnload() {
+  try {
+    files_.Close(state_.OutputReadFile);
+  } catch (const RunTimeError&) {
+    // The window closes whatever happens.
+  }
+}
+
+void frmArchiveProcessor::closeEvent(QCloseEvent* event) {
+  Form_QueryUnload();
+  event->accept();
+}
+
+void frmArchiveProcessor::Option1_Click(int index) { PlotVariableIndex = static_cast<std::int16_t>(index); }
+
+void frmArchiveProcessor::mnuFileOpen_Click() {
+  std::string fileName;
+  std::int16_t newHandle = 0;
+  bool replaced = false;
+  try {
+    fileName = environment_.fileDialog.GetOpenFileName(this);
+    newHandle = files_.FreeFile();
+    files_.Open(newHandle, fileName, kElementRecordLength);
+    const std::int16_t count = CountRecords(files_.Length(newHandle), kElementRecordLength);
+    // Only a file that opened and counted replaces the network that was open before.
+    const std::int16_t previous = state_.ElementFile;
+    state_.ElementFile = newHandle;
+    replaced = true;
+    if (previous != 0 && previous != newHandle) {
+      try {
+        files_.Close(previous);
+      } catch (const RunTimeError&) {
+        // The old network is gone either way.
+      }
+    }
+    state_.ElementCount = count;
+    lblElementsInNetwork->setText(QStringLiteral("Elements In Network: %1").arg(count));
+    for (int n = 1; n <= count; ++n) ShowElement(services_, state_, static_cast<std::int16_t>(n));
+    cmdBeginScan->setEnabled(true);
+  } catch (const RunTimeError& e) {
+    if (!replaced && newHandle != 0) {
+      try {
+        files_.Close(newHandle);
+      } catch (const RunTimeError&) {
+        // Nothing was read from it.
+      }
+    }
+    // The cancel message only for a cancelled dialog: a chosen file that cannot be opened is an error.
+    const bool cancelled = e.Number() == err::kPathFileAccess && fileName.empty();
+    environment_.messages.Show(
+        cancelled ? std::string("User canceled file open!") : "File open error, " + std::to_string(e.Number()),
+        "Error in Opening Archive Record File");
+  }
+}
+
+void frmArchiveProcessor::mnuFileExit_Click() {
+  try {
+    files_.CloseAll();
+  } catch (const RunTimeError&) {
+    // Leaving regardless.
+  }
+  close();
+  environment_.end.EndNow();
+}
+
+}  // namespace tavelin

@@ -1,0 +1,280 @@
+#include "app/main_window.hpp"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <deque>
+#include <filesystem>
+
+#include "network/network_text.hpp"
+#include "support/recording.hpp"
+#include "support/temp_dir.hpp"
+
+namespace tavelin {
+namespace {
+
+using testing::RecordingEnd;
+using testing::RecordingMessages;
+using testing::ShownMessage;
+using testing::TempDir;
+
+class QueuedFileDialog : public FileDialog {
+ public:
+  std::string GetOpenFileName(QWidget*) override {
+    std::string name = names.front();
+    names.pop_front();
+    return name;
+  }
+  std::deque<std::string> names;
+};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() : window({messages, end, dialog, folder.Path().string(), NumberLocale{}}) {}
+
+  // Writes a network file from its description and opens it through File > Open.
+  void Open(const std::string& description, const std::string& name = "net.dat") {
+    testing::WriteBytes(folder.File(name), EncodeElementFile(ParseNetworkText(description)));
+    OpenPath(folder.File(name));
+  }
+  void OpenPath(const std::string& path) {
+    dialog.names.push_back(path);
+    window.mnuFileOpen->trigger();
+  }
+  void OpenBytes(std::size_t size) {
+    testing::WriteBytes(folder.File("raw.dat"), std::vector<std::byte>(size));
+    OpenPath(folder.File("raw.dat"));
+  }
+
+  TempDir folder;
+  RecordingMessages messages;
+  RecordingEnd end;
+  QueuedFileDialog dialog;
+  frmArchiveProcessor window;
+};
+
+TEST_F(MainWindowTest, StartsWithOnlyTheScanBoundsAndTheNormalizerUsable) {
+  ASSERT_TRUE(window.Loaded());
+  EXPECT_EQ(window.windowTitle(), "Tavelin 3.3.1");
+  EXPECT_EQ(window.centralWidget()->size(), QSize(437, 389));
+  EXPECT_EQ(window.txtNormalizer->text(), "50");
+  EXPECT_TRUE(window.lblElementsInNetwork->text().isEmpty());
+  EXPECT_FALSE(window.cmdBeginScan->isEnabled());
+  EXPECT_FALSE(window.frPlotSetup->isEnabled());
+  EXPECT_FALSE(window.frameLogLin->isEnabled());
+  EXPECT_FALSE(window.cmdCompute->isEnabled());
+  EXPECT_FALSE(window.txtMinValue->isEnabled());
+  EXPECT_FALSE(window.txtDecades->isEnabled());
+  for (QRadioButton* option : window.Option1) EXPECT_FALSE(option->isEnabled());
+  EXPECT_TRUE(window.txtScanFreqLower->isEnabled());
+  EXPECT_TRUE(window.txtScanFreqUpper->isEnabled());
+  EXPECT_TRUE(window.txtNormalizer->isEnabled());
+  EXPECT_TRUE(window.Option1[0]->isChecked());
+  EXPECT_TRUE(window.optLogLin[1]->isChecked());
+  EXPECT_FALSE(window.optLogLin[0]->isChecked());
+  EXPECT_EQ(window.PlotVariableIndex, 0);
+  EXPECT_EQ(window.State().StepCount, 100);
+  EXPECT_EQ(window.State().ElementIndex, 1);
+  EXPECT_EQ(window.State().Node.NodeVoltageRe, 1.0);
+  EXPECT_EQ(window.State().ElementCount, 0);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainWindowTest, MenusCarryTheirAccessKeysAndAreAlwaysUsable) {
+  QStringList titles;
+  for (QAction* menu : window.menuBar()->actions()) titles << menu->text();
+  EXPECT_EQ(titles, QStringList({"&File", "&Configure", "Help"}));
+  const std::pair<QAction*, const char*> items[] = {
+      {window.mnuFileOpen, "&Open"},
+      {window.mnuFileExit, "E&xit"},
+      {window.mnuConfigNumberOfSteps, "&Number of Steps (Frequencies)"},
+      {window.mnuHelpHelp, "&Help"},
+      {window.mnuHelpAbout, "&About Tavelin"}};
+  for (const auto& [action, caption] : items) {
+    EXPECT_EQ(action->text(), caption);
+    EXPECT_TRUE(action->isEnabled());
+    EXPECT_TRUE(action->shortcut().isEmpty());
+  }
+}
+
+TEST_F(MainWindowTest, EveryCaptionFitsItsControl) {
+  const QList<QWidget*> widgets = window.findChildren<QWidget*>();
+  for (QWidget* widget : widgets) {
+    if (qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget)) {
+      EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString()
+                                                            << qobject_cast<QLabel*>(widget);
+    }
+  }
+  // The captions that stand left of a text box end before it.
+  EXPECT_LE(window.Label3->x() + window.Label3->sizeHint().width(), window.txtNormalizer->x());
+  EXPECT_LE(window.Label1->x() + window.Label1->sizeHint().width(), window.txtDecades->x());
+  EXPECT_LE(window.Label2->x() + window.Label2->sizeHint().width(), window.txtMinValue->x());
+}
+
+TEST_F(MainWindowTest, OptionButtonsStoreTheirOwnIndexWhateverTheTabOrder) {
+  window.frPlotSetup->setEnabled(true);
+  window.Option1[6]->click();
+  EXPECT_EQ(window.PlotVariableIndex, 6);
+  window.Option1[2]->click();
+  EXPECT_EQ(window.PlotVariableIndex, 2);
+  window.Option1[0]->click();
+  EXPECT_EQ(window.PlotVariableIndex, 0);
+  // The two groups are independent.
+  window.frameLogLin->setEnabled(true);
+  window.optLogLin[0]->click();
+  EXPECT_TRUE(window.Option1[0]->isChecked());
+  EXPECT_EQ(window.PlotVariableIndex, 0);
+}
+
+TEST_F(MainWindowTest, OpeningANetworkListsEachElementAndEnablesOnlyBeginScan) {
+  Open("SeriesL 1.0 rload=50\nShuntC 100\n");
+  EXPECT_EQ(window.lblElementsInNetwork->text(), "Elements In Network: 2");
+  EXPECT_EQ(window.State().ElementCount, 2);
+  EXPECT_EQ(messages.shown, (std::vector<ShownMessage>{
+                                {"Element 1 is type SeriesL with value = 1.000", "Tavelin"},
+                                {"Element 2 is type ShuntC with value = 100.000", "Tavelin"}}));
+  EXPECT_TRUE(window.cmdBeginScan->isEnabled());
+  EXPECT_FALSE(window.frPlotSetup->isEnabled());
+  EXPECT_FALSE(window.cmdCompute->isEnabled());
+  // The last record listed is the one left in memory.
+  EXPECT_EQ(window.State().ElementRecord.ElementType, kShuntC);
+}
+
+TEST_F(MainWindowTest, ListingShowsUnlistedTypesBlankAndValuesToFourDecimals) {
+  Open("SeriesR 50 rload=50\nShuntR 0.12345\nSeriesL 0.25\n9 7.5\n-32768 1\n");
+  ASSERT_EQ(messages.shown.size(), 5u);
+  EXPECT_EQ(messages.shown[1].text, "Element 2 is type ShuntR with value = 0.1235");
+  EXPECT_EQ(messages.shown[2].text, "Element 3 is type SeriesL with value = 0.250");
+  EXPECT_EQ(messages.shown[3].text, "Element 4 is type  with value = 0.000");
+  EXPECT_EQ(messages.shown[4].text, "Element 5 is type  with value = 0.000");
+}
+
+TEST_F(MainWindowTest, RecordCountRoundsPartialRecordsHalvesToEven) {
+  const struct {
+    std::size_t bytes;
+    int count;
+  } cases[] = {{3 * 124, 3}, {3 * 124 + 61, 3}, {3 * 124 + 63, 4}, {2 * 124 + 62, 2}, {3 * 124 + 62, 4}, {61, 0}};
+  for (const auto& c : cases) {
+    messages.shown.clear();
+    OpenBytes(c.bytes);
+    EXPECT_EQ(window.State().ElementCount, c.count) << c.bytes;
+    EXPECT_EQ(window.lblElementsInNetwork->text(), QStringLiteral("Elements In Network: %1").arg(c.count));
+    EXPECT_EQ(messages.shown.size(), static_cast<std::size_t>(c.count)) << c.bytes;
+  }
+  // The counted partial record reads with its missing bytes as zero: a SeriesR of 0.
+  EXPECT_EQ(messages.shown.size(), 0u);
+  messages.shown.clear();
+  OpenBytes(3 * 124 + 62);
+  EXPECT_EQ(messages.shown.back().text, "Element 4 is type SeriesR with value = 0.000");
+}
+
+TEST_F(MainWindowTest, AnEmptyOrNewFileGivesNoElementsButEnablesBeginScan) {
+  OpenPath(folder.File("does-not-exist-yet.dat"));
+  EXPECT_TRUE(std::filesystem::exists(folder.File("does-not-exist-yet.dat")));
+  EXPECT_EQ(window.lblElementsInNetwork->text(), "Elements In Network: 0");
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_TRUE(window.cmdBeginScan->isEnabled());
+}
+
+TEST_F(MainWindowTest, FailuresToOpenAreReportedAndKeepTheOpenNetworkUsable) {
+  Open("SeriesL 1.0 rload=50\nShuntC 100\n");
+  const std::int16_t handle = window.State().ElementFile;
+  ASSERT_TRUE(window.ProgramServices().files.IsOpen(handle));
+  messages.shown.clear();
+
+  OpenPath("");  // the dialog was cancelled
+  std::filesystem::resize_file(folder.File("net.dat"), 0);
+  testing::WriteBytes(folder.File("huge.dat"), {});
+  std::filesystem::resize_file(folder.File("huge.dat"), 32768 * 124);
+  OpenPath(folder.File("huge.dat"));
+  OpenPath(folder.Path().string());  // a folder chosen instead of a file
+  OpenPath(folder.File("no/such/folder/net.dat"));
+  const std::string title = "Error in Opening Archive Record File";
+  EXPECT_EQ(messages.shown, (std::vector<ShownMessage>{{"User canceled file open!", title},
+                                                       {"File open error, 6", title},
+                                                       {"File open error, 75", title},
+                                                       {"File open error, 76", title}}));
+  EXPECT_EQ(window.State().ElementFile, handle);
+  EXPECT_TRUE(window.ProgramServices().files.IsOpen(handle));
+  EXPECT_EQ(window.State().ElementCount, 2);
+  EXPECT_EQ(window.lblElementsInNetwork->text(), "Elements In Network: 2");
+  EXPECT_TRUE(window.cmdBeginScan->isEnabled());
+  // No handle of a failed attempt is left open.
+  EXPECT_EQ(window.ProgramServices().files.FreeFile(), handle + 1);
+}
+
+TEST_F(MainWindowTest, ExactlyTheLargestCountIsAccepted) {
+  testing::WriteBytes(folder.File("max.dat"), {});
+  std::filesystem::resize_file(folder.File("max.dat"), 32767 * 124 + 61);
+  dialog.names.push_back(folder.File("max.dat"));
+  window.mnuFileOpen->trigger();
+  EXPECT_EQ(window.State().ElementCount, 32767);
+  EXPECT_EQ(messages.shown.size(), 32767u);
+  EXPECT_EQ(messages.shown.back().text, "Element 32767 is type SeriesR with value = 0.000");
+}
+
+TEST_F(MainWindowTest, OpeningAnotherNetworkClosesThePreviousOne) {
+  Open("SeriesL 1.0 rload=50\n", "first.dat");
+  const std::int16_t first = window.State().ElementFile;
+  Open("SeriesR 10 rload=50\nShuntR 20\nSeriesC 30\n", "second.dat");
+  EXPECT_NE(window.State().ElementFile, first);
+  EXPECT_FALSE(window.ProgramServices().files.IsOpen(first));
+  EXPECT_TRUE(window.ProgramServices().files.IsOpen(window.State().ElementFile));
+  EXPECT_EQ(window.lblElementsInNetwork->text(), "Elements In Network: 3");
+}
+
+TEST_F(MainWindowTest, ComingBackFromAnotherFormMovesTheFocusButNotFromAnotherProgram) {
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  EXPECT_EQ(QApplication::focusWidget(), window.txtScanFreqLower);
+
+  // Another program takes the focus and gives it back: the user's place stays.
+  window.txtScanFreqUpper->setFocus();
+  emit qApp->focusWindowChanged(nullptr);
+  emit qApp->focusWindowChanged(window.windowHandle());
+  EXPECT_EQ(QApplication::focusWidget(), window.txtScanFreqUpper);
+
+  // One of the program's own windows comes and goes: the focus returns to the lower bound.
+  QWidget other;
+  MarkAsForm(&other);
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  other.close();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  EXPECT_EQ(QApplication::focusWidget(), window.txtScanFreqLower);
+}
+
+TEST_F(MainWindowTest, ExitClosesEveryFileAndEndsTheProgram) {
+  Open("SeriesL 1.0 rload=50\n");
+  window.show();
+  window.mnuFileExit->trigger();
+  EXPECT_EQ(end.calls, 1);
+  EXPECT_FALSE(window.ProgramServices().files.IsOpen(window.State().ElementFile));
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowBeforeAnyScanClosesNothingAndRaisesNothing) {
+  Open("SeriesL 1.0 rload=50\n");
+  messages.shown.clear();
+  window.show();
+  window.close();
+  EXPECT_EQ(end.calls, 0);
+  EXPECT_TRUE(messages.shown.empty());
+  // The element file stays open until the program ends.
+  EXPECT_TRUE(window.ProgramServices().files.IsOpen(window.State().ElementFile));
+}
+
+}  // namespace
+}  // namespace tavelin
