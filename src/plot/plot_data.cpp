@@ -1,0 +1,210 @@
+#include "plot/plot_data.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <span>
+
+#include "base/checked_arithmetic.hpp"
+#include "solver/complex_arithmetic.hpp"
+
+namespace tavelin {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr const char* kInvalidInputTitle = "Invalid Input Data";
+
+constexpr std::array<const char*, 7> kTitles = {
+    "Voltage (Volts)",     "Current (Amperes)",   "Impedance (Ohms)", "Voltage Phase (Deg)",
+    "Current Phase (Deg)", "Impedance Phase Angle (Deg)", "SWR"};
+
+// The settings that the text boxes must supply before anything is computed.
+struct Settings {
+  double normalizer = 0.0;
+  std::int16_t decades = 0;
+  float minValue = 0.0f;
+};
+
+// Reads one text box; false after telling the user which box holds no usable number.
+bool ReadBox(const Services& services, const std::string& text, const char* box, double& value) {
+  try {
+    value = ReadLocaleNumber(text, services.locale);
+    return true;
+  } catch (const RunTimeError& e) {
+    const std::string what = e.Number() == err::kTypeMismatch ? " box must hold a number."
+                                                               : " box holds a number too large to use.";
+    services.messages.Show(std::string("The ") + box + what, kInvalidInputTitle);
+    return false;
+  }
+}
+
+bool ReadSettings(const Services& services, const PlotRequest& request, Settings& settings) {
+  if (request.PlotVariableIndex == 6 &&
+      !ReadBox(services, request.normalizerText, "Normalizer for SWR", settings.normalizer)) {
+    return false;
+  }
+  double decades = 0.0;
+  if (!ReadBox(services, request.decadesText, "Decades for Log Plot", decades)) return false;
+  try {
+    settings.decades = CInt(decades);
+  } catch (const RunTimeError&) {
+    services.messages.Show("The Decades for Log Plot box must hold a number from -32768 to 32767.",
+                           kInvalidInputTitle);
+    return false;
+  }
+  double minValue = 0.0;
+  if (!ReadBox(services, request.minValueText, "Min. Value for Log Plot", minValue)) return false;
+  try {
+    settings.minValue = CSng(minValue);
+  } catch (const RunTimeError&) {
+    services.messages.Show("The Min. Value for Log Plot box holds a number too large to use.",
+                           kInvalidInputTitle);
+    return false;
+  }
+  return true;
+}
+
+// The chosen variable at the input end. Outputs that a routine leaves untouched stay NaN, so a value
+// that could not be computed shows as NaN rather than as a neighbour's value.
+void ComputeValue(const Reporting& reporting, std::int16_t index, double normalizer,
+                  const ElementOutput& node, double& value) {
+  double magnitude = kNaN;
+  double angle = kNaN;
+  switch (index) {
+    case 0:
+      CPolar(reporting, node.VoltageRe, node.VoltageIm, magnitude, angle);
+      value = magnitude;
+      break;
+    case 1:
+      CPolar(reporting, node.CurrentRe, node.CurrentIm, magnitude, angle);
+      value = magnitude;
+      break;
+    case 2:
+      CPolar(reporting, node.ImpedanceRe, node.ImpedanceIm, magnitude, angle);
+      value = magnitude;
+      break;
+    case 3:
+      CPolar(reporting, node.VoltageRe, node.VoltageIm, magnitude, angle);
+      Let(value, Num(angle) * kDegreesPerRadian);
+      break;
+    case 4:
+      CPolar(reporting, node.CurrentRe, node.CurrentIm, magnitude, angle);
+      Let(value, Num(angle) * kDegreesPerRadian);
+      break;
+    case 5:
+      CPolar(reporting, node.ImpedanceRe, node.ImpedanceIm, magnitude, angle);
+      Let(value, Num(angle) * kDegreesPerRadian);
+      break;
+    case 6: {
+      double reflectionRe = kNaN;
+      double reflectionIm = kNaN;
+      const double numeratorRe = Checked(Num(node.ImpedanceRe) - normalizer);
+      const double denominatorRe = Checked(Num(node.ImpedanceRe) + normalizer);
+      CQuotient(reporting, numeratorRe, node.ImpedanceIm, denominatorRe, node.ImpedanceIm, reflectionRe,
+                reflectionIm);
+      CPolar(reporting, reflectionRe, reflectionIm, magnitude, angle);
+      const double g = std::fabs(magnitude);
+      // |reflection| = 1 divides by zero: the infinity is stored before the error is raised.
+      Let(value, (Num(1.0) + g) / (Num(1.0) - g));
+      break;
+    }
+    default:
+      value = kNaN;
+      break;
+  }
+}
+
+// One message naming the frequencies of the points that cannot be drawn; false when none can.
+bool ReportLeftOut(const Services& services, const PlotData& data) {
+  constexpr std::size_t kListed = 10;
+  std::vector<double> leftOut;
+  for (std::size_t i = 0; i < data.PlotValues.size(); ++i) {
+    if (!PlottablePoint(data.PlotFrequencies[i], data.PlotValues[i])) leftOut.push_back(data.PlotFrequencies[i]);
+  }
+  if (leftOut.empty()) return true;
+  if (leftOut.size() == data.PlotValues.size()) {
+    services.messages.Show("Nothing to plot: every value is infinite, undefined or too large to plot.",
+                           "Points Not Plotted");
+    return false;
+  }
+  std::string list;
+  for (std::size_t i = 0; i < std::min(leftOut.size(), kListed); ++i) {
+    if (i > 0) list += ", ";
+    list += FormatGeneral(leftOut[i], services.locale);
+  }
+  list += " MHz";
+  if (leftOut.size() > kListed) list += " and " + std::to_string(leftOut.size() - kListed) + " more";
+  services.messages.Show(
+      "Left out of the plot, the value being infinite, undefined or too large to plot: the points at " + list +
+          ".",
+      "Points Not Plotted");
+  return true;
+}
+
+}  // namespace
+
+bool PlottableNumber(double x) { return std::isfinite(x) && std::fabs(x) <= kPlotLimit; }
+
+void ReadOutputRecord(const Services& services, const NetworkState& state, int n, OutputRecord& readBack) {
+  if (n > state.OutputRecordCount) return;
+  std::array<std::byte, kOutputRecordLength> bytes{};
+  services.files.Read(state.OutputReadFile, n, bytes);
+  DecodeOutputRecord(bytes, readBack);
+}
+
+bool ComputePlot(const Services& services, NetworkState& state, const PlotRequest& request, PlotData& data) {
+  if (!(state.ElementCount > 0 && state.OutputRecordCount >= state.ElementCount)) {
+    services.messages.Show("No Elements in Network or not enough records - Check Input Data!", "Error");
+    return false;
+  }
+  Settings settings;
+  if (!ReadSettings(services, request, settings)) return false;
+
+  const Reporting reporting = services.MakeReporting();
+  try {
+    data.PointCount = CInt(static_cast<double>(state.OutputRecordCount) / state.ElementCount);
+    data.PlotFrequencies.assign(static_cast<std::size_t>(data.PointCount), 0.0);
+    data.PlotValues.assign(static_cast<std::size_t>(data.PointCount), 0.0);
+
+    // The record counter runs one past the last record of a full file; past 32767 there is no record
+    // left to read, so the 16-bit counter stops there instead of overflowing.
+    int recordNumber = 1;
+    state.ElementIndex = 1;
+    OutputRecord readBack;
+    for (std::size_t i = 0; i < data.PlotValues.size(); ++i) {
+      for (int element = 0; element < state.ElementCount; ++element) {
+        ReadOutputRecord(services, state, recordNumber, readBack);
+        ++recordNumber;
+        state.ElementIndex = static_cast<std::int16_t>(std::min(recordNumber, 32767));
+      }
+      data.PlotFrequencies[i] = readBack.Frequency;
+      double& value = data.PlotValues[i];
+      try {
+        ComputeValue(reporting, request.PlotVariableIndex, settings.normalizer, readBack.Node, value);
+      } catch (const RunTimeError&) {
+        // The failing statement stored its infinity or NaN, or nothing at all.
+        if (std::isfinite(value)) value = kNaN;
+      }
+      if (request.PlotVariableIndex >= 0 && request.PlotVariableIndex < 7) {
+        data.PlotTitle = kTitles[static_cast<std::size_t>(request.PlotVariableIndex)];
+      }
+    }
+  } catch (const RunTimeError& e) {
+    services.messages.Show("Run-time error " + std::to_string(e.Number()) + ": " + e.what(), kProgramTitle);
+    return false;
+  }
+
+  data.LogPlot = request.logarithmic;
+  data.LogDecades = settings.decades;
+  data.LogMinValue = settings.minValue;
+  if (!((data.LogMinValue > 0 && data.LogDecades > 0) || !data.LogPlot)) {
+    services.messages.Show("Invalid # of Decades or Invalid Minimum Value for Log Plot", kInvalidInputTitle);
+    return false;
+  }
+  return ReportLeftOut(services, data);
+}
+
+}  // namespace tavelin

@@ -1,0 +1,170 @@
+#include "plot/plot_window.hpp"
+
+#include <QMetaObject>
+#include <QMoveEvent>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "plot/qt_plot_surface.hpp"
+
+namespace tavelin {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+int ToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+
+QPushButton* MakeButton(const QString& caption, QWidget* parent, int left, int top, int width, int height) {
+  auto* button = new QPushButton(caption, parent);
+  button->setFont(PlotFont(8.25, false));
+  button->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
+  return button;
+}
+
+Rgb ToRgb(const QColor& c) {
+  return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+             static_cast<std::uint8_t>(c.blue())};
+}
+
+}  // namespace
+
+bool SystemPrinterService::Prepare(QPrinter& printer, QWidget* parent) {
+  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+  if (!info.isNull()) {
+    printer.setPrinterName(info.printerName());
+    return true;
+  }
+  QPrintDialog dialog(&printer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool PrintPicture(QPrinter& printer, const QImage& picture) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+  const double scale = printer.resolution() / 96.0;
+  QSizeF size = picture.deviceIndependentSize() * scale;
+  const double shrink = std::min({1.0, page.width() / size.width(), page.height() / size.height()});
+  size *= shrink;
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(QRectF(QPointF(0, 0), size), picture);
+  return painter.end();
+}
+
+void frmPlot::QueuedMessages::Show(const std::string& text, const std::string& title) {
+  const std::pair<std::string, std::string> message(text, title);
+  if (std::find(pending.begin(), pending.end(), message) == pending.end()) pending.push_back(message);
+}
+
+frmPlot::frmPlot(const PlotData& data, const Reporting& reporting, PrinterService& printers, QWidget* parent)
+    : QWidget(parent, Qt::Window), data_(data), shown_(data), reporting_(reporting), printers_(printers) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setWindowTitle(QString());
+  resize(ToPixels(7875), ToPixels(7590));
+
+  cmdOK = MakeButton(QStringLiteral("OK"), this, 4080, 3480, 495, 315);
+  cmdPrint = MakeButton(QStringLiteral("Print"), this, 3360, 3480, 495, 315);
+  setTabOrder(cmdOK, cmdPrint);
+  cmdOK->setFocus();
+  connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+  connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
+}
+
+frmPlot::~frmPlot() = default;
+
+void frmPlot::Redraw() {
+  shown_ = data_;
+  Form_Resize();
+}
+
+void frmPlot::Form_Resize() {
+  // A message box of an earlier drawing may be open; its event loop can bring a resize meanwhile.
+  if (drawing_) {
+    resizeAgain_ = true;
+    return;
+  }
+  drawing_ = true;
+  do {
+    resizeAgain_ = false;
+    const QSize outer = frameGeometry().size();
+    drawnOuterSize_ = outer;
+    const auto windowWidth = static_cast<float>(outer.width() * kTwipsPerPixel);
+    const auto windowHeight = static_cast<float>(outer.height() * kTwipsPerPixel);
+    if (picture_.size() != size()) picture_ = QImage(size(), QImage::Format_RGB32);
+
+    QtPlotSurface surface(picture_, ToRgb(palette().color(QPalette::WindowText)));
+    surface.Clear(palette().color(QPalette::Window));
+    fontPoints_ = PlotFontPoints(windowHeight);
+    surface.SetFont(fontPoints_, true);
+    surface.SetFillColor(QBColor(9));
+    geometry_ = GeometryFor(windowWidth, windowHeight);
+    geometry_.MarkerColor = surface.FillColor();
+    cmdPrint->move(ToPixels(0.4 * windowWidth), ToPixels(0.5 * windowHeight));
+    cmdOK->move(ToPixels(0.55 * windowWidth), ToPixels(0.5 * windowHeight));
+
+    const Reporting drawingReports{queued_, reporting_.locale};
+    PlotCanvas canvas{surface, geometry_, ranges_, drawingReports};
+    DrawPlot(canvas, shown_, shown_.PlotTitle);
+  } while (resizeAgain_);
+  drawing_ = false;
+  update();
+
+  if (!queued_.pending.empty() && !flushScheduled_) {
+    flushScheduled_ = true;
+    QMetaObject::invokeMethod(this, &frmPlot::ShowQueuedMessages, Qt::QueuedConnection);
+  }
+}
+
+void frmPlot::ShowQueuedMessages() {
+  flushScheduled_ = false;
+  const QPointer<frmPlot> self(this);
+  const auto messages = std::move(queued_.pending);
+  queued_.pending.clear();
+  for (const auto& message : messages) {
+    // A resize while the same box is open would only stack another copy of it.
+    if (message == showing_) continue;
+    showing_ = message;
+    reporting_.messages.Show(message.first, message.second);
+    if (self.isNull()) return;
+    showing_ = {};
+  }
+}
+
+void frmPlot::cmdPrint_Click() {
+  const QImage image = grab().toImage();
+  const QPointer<frmPlot> self(this);
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(QStringLiteral("Tavelin plot"));
+  if (!printers_.Prepare(printer, this) || self.isNull()) return;
+  if (!PrintPicture(printer, image)) reporting_.messages.Show("The plot could not be printed.", "Print");
+}
+
+void frmPlot::cmdOK_Click() { close(); }
+
+void frmPlot::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
+}
+
+void frmPlot::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  // The frame is known only once the window manager has framed the window.
+  if (frameGeometry().size() != drawnOuterSize_) Form_Resize();
+}
+
+void frmPlot::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  painter.drawImage(event->rect().topLeft(), picture_, event->rect());
+}
+
+}  // namespace tavelin

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "base/messages.hpp"
+#include "plot/plot_data.hpp"
+#include "plot/plot_drawing.hpp"
+
+class QPrinter;
+class QPushButton;
+
+namespace tavelin {
+
+// Where the plot window's picture is printed.
+class PrinterService {
+ public:
+  virtual ~PrinterService() = default;
+  // Points printer at its destination; false when there is none (the user cancelled).
+  virtual bool Prepare(QPrinter& printer, QWidget* parent) = 0;
+};
+
+// The default printer; with none configured, the print dialog, which also offers a PDF file.
+class SystemPrinterService : public PrinterService {
+ public:
+  bool Prepare(QPrinter& printer, QWidget* parent) override;
+};
+
+// Prints picture on one page at its size on screen (96 dots per inch), shrunk only when it does not
+// fit, at the top-left corner of the printable area. False when the printer cannot be opened.
+bool PrintPicture(QPrinter& printer, const QImage& picture);
+
+// The plot window. It draws a copy of the plot data taken when it is created and at each Redraw(),
+// so a Compute and Plot that is refused leaves the picture alone. The picture lives in an image that
+// the window paints from, so it survives being covered and is what gets printed. The window deletes
+// itself when it is closed.
+class frmPlot : public QWidget {
+  Q_OBJECT
+
+ public:
+  frmPlot(const PlotData& data, const Reporting& reporting, PrinterService& printers, QWidget* parent = nullptr);
+  ~frmPlot() override;
+
+  // Takes the current plot data and draws them at once.
+  void Redraw();
+
+  // Lays the window out from its outer size and draws the plot anew.
+  void Form_Resize();
+  void cmdPrint_Click();
+  void cmdOK_Click();
+
+  const QImage& Picture() const { return picture_; }
+  const PlotGeometry& Geometry() const { return geometry_; }
+  double FontPoints() const { return fontPoints_; }
+
+  QPushButton* cmdPrint = nullptr;
+  QPushButton* cmdOK = nullptr;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // Messages of a drawing wait until the drawing is complete: a modal box runs its own event loop,
+  // which must not find the window half drawn.
+  class QueuedMessages : public MessageBoxes {
+   public:
+    void Show(const std::string& text, const std::string& title) override;
+    std::vector<std::pair<std::string, std::string>> pending;
+  };
+  void ShowQueuedMessages();
+
+  const PlotData& data_;
+  PlotData shown_;
+  Reporting reporting_;
+  PrinterService& printers_;
+  QueuedMessages queued_;
+  std::pair<std::string, std::string> showing_;
+  bool drawing_ = false;
+  bool resizeAgain_ = false;
+  bool flushScheduled_ = false;
+  QSize drawnOuterSize_;
+  QImage picture_;
+  PlotGeometry geometry_;
+  PlotRanges ranges_;
+  double fontPoints_ = 0.0;
+};
+
+}  // namespace tavelin

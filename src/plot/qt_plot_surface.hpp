@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <array>
+#include <optional>
+
+#include "plot/plot_drawing.hpp"
+
+namespace tavelin {
+
+// The sans serif of the plot window at a given size; faces with the narrow metrics the layout was
+// drawn for come first.
+QFont PlotFont(double points, bool bold);
+
+// A plot surface on an image: twips in, 15 twips to a pixel, 96 dots per inch for the fonts.
+// Markers are stamped from small antialiased images rendered once per quarter-pixel offset, which
+// keeps a redraw of tens of thousands of points within a few milliseconds.
+class QtPlotSurface : public PlotSurface {
+ public:
+  // The image must outlive the surface and must not be painted on by anyone else meanwhile.
+  QtPlotSurface(QImage& picture, Rgb foreColor);
+  ~QtPlotSurface() override;
+  QtPlotSurface(const QtPlotSurface&) = delete;
+  QtPlotSurface& operator=(const QtPlotSurface&) = delete;
+
+  // Erases everything to the background colour.
+  void Clear(const QColor& background);
+
+  void SetFont(double points, bool bold) override;
+  void SetFillColor(Rgb colour) override;
+  Rgb FillColor() const override;
+  void SetForeColor(Rgb colour) override;
+  Rgb ForeColor() const override;
+  void Line(float x1, float y1, float x2, float y2, Rgb colour) override;
+  void FilledCircle(float x, float y, float radius, Rgb outline) override;
+  void PrintText(float x, float y, std::string_view text) override;
+  float TextWidth(std::string_view text) override;
+  float TextHeight(std::string_view text) override;
+
+ private:
+  static constexpr int kPhases = 4;  // marker positions to a quarter pixel
+
+  QPainter& Painter();
+  void EndPainting();
+  const QImage& Stamp(int phaseX, int phaseY);
+
+  QImage& picture_;
+  QPainter painter_;
+  QFont font_;
+  QFontMetricsF metrics_;
+  Rgb fore_;
+  Rgb fill_;
+
+  // The stamps in use, for one radius and pair of colours.
+  float stampRadius_ = -1.0f;
+  Rgb stampOutline_;
+  Rgb stampFill_;
+  std::array<std::optional<QImage>, kPhases * kPhases> stamps_;
+};
+
+}  // namespace tavelin
