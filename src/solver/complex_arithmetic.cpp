@@ -1,5 +1,7 @@
 #include "solver/complex_arithmetic.hpp"
 
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "base/checked_arithmetic.hpp"
@@ -73,6 +75,12 @@ void CPolar(const Reporting& reporting, double x, double y, double& magnitude, d
 }
 
 void MyAtan(const Reporting& reporting, double x, double y, double& angle) {
+  // A NaN has no quadrant; the angle follows the magnitude into NaN instead of keeping the
+  // caller's stale value.
+  if (std::isnan(x) || std::isnan(y)) {
+    angle = std::numeric_limits<double>::quiet_NaN();
+    return;
+  }
   try {
     if (x == 0.0) {
       angle = y > 0.0 ? kPi / 2.0 : -kPi / 2.0;
