@@ -14,7 +14,9 @@
 
 #include "app/form_font.hpp"
 #include "base/run_time_error.hpp"
+#include "base/number_text.hpp"
 #include "network/element_file.hpp"
+#include "network/frequency_scan.hpp"
 
 namespace tavelin {
 
@@ -119,6 +121,7 @@ void frmArchiveProcessor::CreateControls() {
   Label38 = Place(new QLabel(QStringLiteral("MHz"), frScanFrequencies), 2835, 840, 435, 330);
   cmdBeginScan = Place(new QPushButton(QStringLiteral("Begin Scan"), frScanFrequencies), 945, 1890, 1380, 435);
   cmdBeginScan->setToolTip(QStringLiteral("Press to Generate the Values Versus Frequency Flie."));
+  connect(cmdBeginScan, &QPushButton::clicked, this, [this] { cmdBeginScan_Click(); });
 
   frPlotSetup = Place(new QGroupBox(QStringLiteral("Plot Setup"), client), 3840, 120, 2535, 3900);
   frPlotSetup->setToolTip(QStringLiteral(
@@ -281,6 +284,23 @@ void frmArchiveProcessor::mnuFileOpen_Click() {
         cancelled ? std::string("User canceled file open!") : "File open error, " + std::to_string(e.Number()),
         "Error in Opening Archive Record File");
   }
+}
+
+void frmArchiveProcessor::cmdBeginScan_Click() {
+  const ScanOutcome outcome =
+      BeginScan(services_, state_, ToStdString(txtScanFreqUpper->text()), ToStdString(txtScanFreqLower->text()));
+  if (outcome == ScanOutcome::kReopened) EnablePlotControls();
+}
+
+// The last steps of reopening the output file: the plot set-up becomes usable with its defaults.
+void frmArchiveProcessor::EnablePlotControls() {
+  frPlotSetup->setEnabled(true);
+  frameLogLin->setEnabled(true);
+  txtMinValue->setText(ToQString(FormatGeneral(0.1, services_.locale)));
+  txtDecades->setText(QStringLiteral("5"));
+  txtMinValue->setEnabled(true);
+  txtDecades->setEnabled(true);
+  cmdCompute->setEnabled(true);
 }
 
 void frmArchiveProcessor::mnuFileExit_Click() {

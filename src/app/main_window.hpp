@@ -46,6 +46,7 @@ class frmArchiveProcessor : public QMainWindow {
 
   void mnuFileOpen_Click();
   void mnuFileExit_Click();
+  void cmdBeginScan_Click();
   void Option1_Click(int index);
 
   // The plotted variable: the index of the Option1 button last clicked.
@@ -88,6 +89,7 @@ class frmArchiveProcessor : public QMainWindow {
   bool Form_Load();
   void Form_Activate();
   void Form_QueryUnload();
+  void EnablePlotControls();
   void OnFocusWindowChanged(QWindow* window);
 
   MainWindowEnvironment environment_;

@@ -1,0 +1,127 @@
+#include "network/frequency_scan.hpp"
+
+#include "base/checked_arithmetic.hpp"
+#include "base/number_text.hpp"
+#include "base/run_time_error.hpp"
+#include "network/element_file.hpp"
+#include "network/output_file.hpp"
+#include "solver/element_models.hpp"
+#include "solver/lines_and_stubs.hpp"
+
+namespace tavelin {
+
+namespace {
+
+void RunModel(ModelContext& context, const ElementRecord& record, double value, double frequency) {
+  switch (record.ElementType) {
+    case kSeriesR: DoSeriesR(context, value, frequency); break;
+    case kShuntR: DoShuntR(context, value, frequency); break;
+    case kSeriesL: DoSeriesL(context, value, frequency); break;
+    case kShuntL: DoShuntL(context, value, frequency); break;
+    case kSeriesC: DoSeriesC(context, value, frequency); break;
+    case kShuntC: DoShuntC(context, value, frequency); break;
+    case kStubOpen: DoStubOpen(context, LineParametersOf(record), value, frequency); break;
+    case kStubShorted: DoStubShorted(context, LineParametersOf(record), value, frequency); break;
+    case kSerTransLine: DoSerTransLine(context, LineParametersOf(record), value, frequency); break;
+    default: break;  // no model: the node state passes through
+  }
+}
+
+// A bound as typed, in single precision; false when the text is not a usable number.
+bool ReadBound(std::string_view text, const NumberLocale& locale, float& bound) {
+  try {
+    bound = CSng(ReadLocaleNumber(text, locale));
+    return true;
+  } catch (const RunTimeError&) {
+    return false;
+  }
+}
+
+void ResetNode(NetworkState& state) {
+  state.Node.NodeVoltageRe = 1.0;
+  state.Node.NodeVoltageIm = 0.0;
+  state.Node.NodeCurrentRe = 0.0;
+  state.Node.NodeCurrentIm = 0.0;
+}
+
+// Runs every step; false when a run-time error stopped the scan (it has been reported).
+bool RunSteps(const Services& services, NetworkState& state, float scanStep) {
+  const Reporting reporting = services.MakeReporting();
+  const int steps = state.StepCount;
+  try {
+    for (int step = 1; step <= steps; ++step) {
+      const int count = state.ElementCount;
+      for (int n = 1; n <= count; ++n) {
+        state.ElementIndex = static_cast<std::int16_t>(n);
+        ProcessElement(services, state, reporting, state.ElementIndex);
+      }
+      state.LoadCaptured = false;
+      ResetNode(state);
+      Let(state.ScanFrequency, Num(state.ScanFrequency) + static_cast<double>(scanStep));
+    }
+    services.files.Flush(state.OutputWriteFile);
+    return true;
+  } catch (const RunTimeError& e) {
+    // The records already written stay, so what was computed can still be plotted.
+    services.messages.Show("Run-time error " + std::to_string(e.Number()) + " (" + e.what() +
+                               ") at element " + std::to_string(state.ElementIndex) + " of " +
+                               std::to_string(state.ElementCount) + ", frequency " +
+                               FormatGeneral(state.ScanFrequency, services.locale) +
+                               " MHz. The scan was stopped; the records written before it are kept.",
+                           "Error in Scan");
+    try {
+      services.files.Flush(state.OutputWriteFile);
+    } catch (const RunTimeError&) {
+      // Already reported as the scan's failure.
+    }
+    return false;
+  }
+}
+
+}  // namespace
+
+void ProcessElement(const Services& services, NetworkState& state, const Reporting& reporting,
+                    std::int16_t n) {
+  if (n > state.ElementCount) return;
+  ReadElementRecord(services.files, state.ElementFile, n, state.ElementRecord);
+  state.OutputRecord.Frequency = state.ScanFrequency;
+  if (!state.LoadCaptured) {
+    state.Node.NodeImpedanceRe = state.ElementRecord.LoadResistance;
+    state.Node.NodeImpedanceIm = state.ElementRecord.LoadReactance;
+    state.LoadCaptured = true;
+  }
+  ModelContext context{reporting, state.Node, state.OutputRecord.Node};
+  RunModel(context, state.ElementRecord, state.ElementRecord.ElementValue, state.OutputRecord.Frequency);
+  WriteOutputRecord(services, state);
+}
+
+ScanOutcome BeginScan(const Services& services, NetworkState& state, std::string_view upperText,
+                      std::string_view lowerText) {
+  state.LoadCaptured = false;
+  if (!DeleteOutputFile(services, state)) return ScanOutcome::kEnded;
+  const bool created = CreateOutputFile(services, state);
+
+  float upper = 0.0f;
+  float lower = 0.0f;
+  const bool readable = ReadBound(upperText, services.locale, upper) && ReadBound(lowerText, services.locale, lower);
+  // The step is a 99th of the band whatever the number of steps: computed in double, held in single.
+  const float scanStep =
+      readable ? CSng((static_cast<double>(upper) - static_cast<double>(lower)) / 99.0) : 0.0f;
+  if (!created) {
+    // The warning has been shown; there is nowhere to write.
+  } else if (!readable || !(lower > 0.0f && upper > lower && scanStep > 0.0f)) {
+    services.messages.Show("Scan Frequency Setup Parameters Invalid - Check Required Inputs!", "Error in Setup");
+  } else {
+    state.ScanFrequency = static_cast<double>(lower);
+    if (state.ElementCount < 1) {
+      services.messages.Show("There are no records - make sure the file is opened!", "Error - No Records");
+    } else if (RunSteps(services, state, scanStep)) {
+      services.messages.Show(
+          "All records processed over the range of " + std::to_string(state.StepCount) + " frequencies.",
+          "Status");
+    }
+  }
+  return ReopenOutputFile(services, state) ? ScanOutcome::kReopened : ScanOutcome::kReopenFailed;
+}
+
+}  // namespace tavelin
