@@ -1,0 +1,131 @@
+#include "app/configure_dialog.hpp"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <string>
+
+#include "app/form_font.hpp"
+#include "base/checked_arithmetic.hpp"
+#include "base/lenient_number.hpp"
+
+namespace tavelin {
+
+namespace {
+
+// Layout is given in twips; 15 twips make a pixel at 96 dots per inch.
+QRect Twips(int left, int top, int width, int height) {
+  return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+bool IsEnterKey(const QKeyEvent& key) {
+  return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
+// The caption was laid out for a narrower font than most systems offer. Rather than clip it, the
+// label may widen into the gap before the control to its right, and failing that take a second
+// line centred where the first stood.
+void FitBeside(QLabel* label, int rightNeighbour) {
+  constexpr int kGap = 2;
+  const QFontMetrics metrics = label->fontMetrics();
+  const int oneLine = metrics.horizontalAdvance(label->text()) + 1;
+  if (oneLine <= label->width()) return;
+  if (label->x() + oneLine + kGap <= rightNeighbour) {
+    label->resize(oneLine, label->height());
+    return;
+  }
+  label->setWordWrap(true);
+  const int needed =
+      metrics.boundingRect(QRect(0, 0, label->width(), 1000), Qt::TextWordWrap, label->text())
+          .height();
+  if (needed > label->height()) {
+    const QRect r = label->geometry();
+    label->setGeometry(r.left(), r.center().y() - needed / 2, r.width(), needed);
+  }
+}
+
+}  // namespace
+
+std::optional<std::int16_t> ReadStepCountEntry(std::string_view text) {
+  try {
+    return CInt(ReadLenientNumber(text));
+  } catch (const RunTimeError&) {
+    return std::nullopt;
+  }
+}
+
+frmConfigure::frmConfigure(QWidget* parent, MessageBoxes& messages, std::int16_t& StepCount)
+    : QDialog(parent), messages_(messages), StepCount_(StepCount) {
+  setObjectName("frmConfigure");
+  setWindowTitle("Configure Number Of Steps");
+  setFont(FormFont(8.25));
+  resize(Twips(0, 0, 3585, 1710).size());
+
+  cmdOK = new QPushButton("OK", this);
+  cmdOK->setObjectName("cmdOK");
+  cmdOK->setGeometry(Twips(1470, 945, 750, 435));
+  // Neither default nor cancel button: Enter presses OK only while OK has the focus, and Esc
+  // does nothing.
+  cmdOK->setAutoDefault(false);
+  cmdOK->setDefault(false);
+  cmdOK->installEventFilter(this);
+  connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+
+  txtNumberOfSteps = new QLineEdit(this);
+  txtNumberOfSteps->setObjectName("txtNumberOfSteps");
+  txtNumberOfSteps->setGeometry(Twips(2835, 420, 540, 330));
+
+  Label1 = new QLabel("Number of Steps in Frequency Scan", this);
+  Label1->setObjectName("Label1");
+  Label1->setGeometry(Twips(105, 420, 2640, 330));
+  Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  FitBeside(Label1, txtNumberOfSteps->x());
+
+  setTabOrder(cmdOK, txtNumberOfSteps);
+  cmdOK->setFocus();
+
+  Form_Load();
+}
+
+void frmConfigure::Form_Load() { txtNumberOfSteps->setText(QString::number(StepCount_)); }
+
+void frmConfigure::cmdOK_Click() {
+  const std::optional<std::int16_t> value =
+      ReadStepCountEntry(txtNumberOfSteps->text().toStdString());
+  if (!value) {
+    messages_.Show(kStepCountRangeMessage, kProgramTitle);
+    txtNumberOfSteps->setFocus();
+    txtNumberOfSteps->selectAll();
+    return;
+  }
+  StepCount_ = *value;
+  accept();
+}
+
+void frmConfigure::keyPressEvent(QKeyEvent* event) {
+  // The dialog has no default or cancel button: Enter and Esc reaching it do nothing.
+  if (IsEnterKey(*event) || event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+bool frmConfigure::eventFilter(QObject* watched, QEvent* event) {
+  // Enter on the focused OK button presses it, as a focused button does on the desktop.
+  if (watched == cmdOK && event->type() == QEvent::KeyPress &&
+      IsEnterKey(*static_cast<QKeyEvent*>(event)) && cmdOK->isEnabled()) {
+    cmdOK->click();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool ShowConfigureDialog(QWidget* parent, MessageBoxes& messages, std::int16_t& StepCount) {
+  frmConfigure dialog(parent, messages, StepCount);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace tavelin
