@@ -12,10 +12,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <complex>
 #include <deque>
 #include <filesystem>
 
 #include "network/network_text.hpp"
+#include "network/output_file.hpp"
 #include "support/recording.hpp"
 #include "support/temp_dir.hpp"
 
@@ -274,6 +276,63 @@ TEST_F(MainWindowTest, ClosingTheWindowBeforeAnyScanClosesNothingAndRaisesNothin
   EXPECT_TRUE(messages.shown.empty());
   // The element file stays open until the program ends.
   EXPECT_TRUE(window.ProgramServices().files.IsOpen(window.State().ElementFile));
+}
+
+TEST_F(MainWindowTest, BeginScanWritesTheInputEndOfTheExampleAndEnablesPlotting) {
+  OpenPath(std::string(TAVELIN_SOURCE_DIR) + "/examples/two-element.dat");
+  window.State().StepCount = 3;
+  window.txtScanFreqLower->setText("1");
+  window.txtScanFreqUpper->setText("3");
+  messages.shown.clear();
+  QTest::mouseClick(window.cmdBeginScan, Qt::LeftButton);
+  EXPECT_EQ(messages.shown,
+            (std::vector<ShownMessage>{{"Unable to find the file to be deleted! - Continuing!", "Warning"},
+                                       {"All records processed over the range of 3 frequencies.", "Status"}}));
+  EXPECT_EQ(window.State().OutputRecordCount, 6);
+  for (QWidget* w : std::initializer_list<QWidget*>{window.frPlotSetup, window.frameLogLin, window.txtMinValue,
+                                                    window.txtDecades, window.cmdCompute, window.Option1[6]}) {
+    EXPECT_TRUE(w->isEnabled());
+  }
+  EXPECT_EQ(window.txtMinValue->text(), "0.1");
+  EXPECT_EQ(window.txtDecades->text(), "5");
+
+  // Records 2, 4 and 6 hold the input end: 1 uH in series with the 50-ohm load, 100 pF across it.
+  const std::vector<std::byte> bytes = testing::ReadBytes(OutputFilePath(window.ProgramServices()));
+  ASSERT_EQ(bytes.size(), 6u * 68u);
+  for (int k = 0; k < 3; ++k) {
+    OutputRecord r;
+    DecodeOutputRecord(std::span<const std::byte, 68>(bytes.data() + (2 * k + 1) * 68, 68), r);
+    const double f = 1.0 + k * static_cast<double>(static_cast<float>(2.0 / 99.0));
+    EXPECT_EQ(r.Frequency, f);
+    const double w = 2 * 3.14159 * f;
+    const std::complex<double> series(50.0, w * 1.0);
+    const std::complex<double> voltage = series / 50.0;
+    const std::complex<double> z = voltage / (voltage / series + voltage * std::complex<double>(0, w * 100e-6));
+    EXPECT_NEAR(r.Node.VoltageRe, voltage.real(), 1e-12);
+    EXPECT_NEAR(r.Node.VoltageIm, voltage.imag(), 1e-12);
+    EXPECT_NEAR(r.Node.ImpedanceRe, z.real(), 1e-9);
+    EXPECT_NEAR(r.Node.ImpedanceIm, z.imag(), 1e-9);
+    EXPECT_NEAR(std::abs(std::complex<double>(r.Node.CurrentRe, r.Node.CurrentIm)), std::abs(voltage / z), 1e-12);
+  }
+}
+
+TEST_F(MainWindowTest, ARefusedScanStillEmptiesTheFileAndResetsThePlotDefaults) {
+  Open("SeriesR 50 rload=50\n");
+  window.txtScanFreqLower->setText("30");
+  window.txtScanFreqUpper->setText("1");
+  window.cmdBeginScan->click();
+  EXPECT_EQ(messages.shown.back().title, "Error in Setup");
+  EXPECT_TRUE(window.cmdCompute->isEnabled());
+  EXPECT_EQ(window.State().OutputRecordCount, 0);
+  window.txtMinValue->setText("7");
+  window.txtDecades->setText("2");
+  window.txtScanFreqLower->setText("1");
+  window.txtScanFreqUpper->setText("30");
+  window.cmdBeginScan->click();
+  EXPECT_EQ(window.State().OutputRecordCount, 100);
+  EXPECT_EQ(window.txtMinValue->text(), "0.1");
+  EXPECT_EQ(window.txtDecades->text(), "5");
+  EXPECT_TRUE(window.cmdBeginScan->isEnabled());
 }
 
 }  // namespace
