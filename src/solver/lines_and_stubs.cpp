@@ -26,7 +26,7 @@ struct LineSums {
 
 // N / D through CQuotient. For a line of some hundreds of nepers both sums pass 1e154, so |D|^2
 // would overflow and CQuotient would give up silently, although the ratio is close to 1. Scaling
-// both by one power of two leaves the ratio and its rounding exactly as they were.
+// both by one power of two is exact and leaves the ratio as it was.
 void LineQuotient(const Reporting& reporting, const LineSums& sums, double& qRe, double& qIm) {
   double nRe = sums.nRe;
   double nIm = sums.nIm;
