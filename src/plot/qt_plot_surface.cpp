@@ -22,15 +22,17 @@ QString ToQString(std::string_view text) {
 
 double Px(float twips) { return twips / kTwipsPerPixel; }
 
-// Adds a premultiplied stamp pixel over an opaque or premultiplied image pixel.
-inline QRgb Over(QRgb src, QRgb dst) {
-  const unsigned a = qAlpha(src);
-  if (a == 255) return src;
-  const unsigned keep = 255 - a;
-  const auto mix = [&](unsigned s, unsigned d) { return s + (d * keep + 127) / 255; };
-  return qRgba(static_cast<int>(mix(qRed(src), qRed(dst))), static_cast<int>(mix(qGreen(src), qGreen(dst))),
-               static_cast<int>(mix(qBlue(src), qBlue(dst))), static_cast<int>(mix(a, qAlpha(dst))));
+// Multiplies the four channels of x by a / 255, rounded.
+inline QRgb ByteMul(QRgb x, unsigned a) {
+  unsigned t = (x & 0xff00ffu) * a;
+  t = ((t + ((t >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
+  x = ((x >> 8) & 0xff00ffu) * a;
+  x = (x + ((x >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
+  return x | t;
 }
+
+// A premultiplied stamp pixel over an opaque or premultiplied image pixel.
+inline QRgb Over(QRgb src, QRgb dst) { return src + ByteMul(dst, 255u - qAlpha(src)); }
 
 }  // namespace
 
@@ -75,6 +77,7 @@ void QtPlotSurface::EndPainting() {
 
 void QtPlotSurface::Clear(const QColor& background) {
   EndPainting();
+  lastStamp_ = nullptr;
   picture_.fill(background);
 }
 
@@ -90,6 +93,7 @@ void QtPlotSurface::SetForeColor(Rgb colour) { fore_ = colour; }
 Rgb QtPlotSurface::ForeColor() const { return fore_; }
 
 void QtPlotSurface::Line(float x1, float y1, float x2, float y2, Rgb colour) {
+  lastStamp_ = nullptr;
   QPainter& p = Painter();
   // Grid lines and ticks are kept to whole pixels so that they stay one crisp pixel wide.
   if (y1 == y2 || x1 == x2) {
@@ -109,24 +113,42 @@ void QtPlotSurface::Line(float x1, float y1, float x2, float y2, Rgb colour) {
   p.drawLine(QPointF(Px(x1), Px(y1)), QPointF(Px(x2), Px(y2)));
 }
 
-const QImage& QtPlotSurface::Stamp(int phaseX, int phaseY) {
-  std::optional<QImage>& slot = stamps_[static_cast<std::size_t>(phaseY * kPhases + phaseX)];
-  if (!slot) {
-    const double r = stampRadius_ / kTwipsPerPixel;
-    const int origin = static_cast<int>(std::ceil(r)) + 2;
-    QImage stamp(2 * origin + 2, 2 * origin + 2, QImage::Format_ARGB32_Premultiplied);
-    stamp.fill(Qt::transparent);
-    QPainter p(&stamp);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPen pen(ToQColor(stampOutline_));
-    pen.setWidthF(1.0);
-    p.setPen(pen);
-    p.setBrush(ToQColor(stampFill_));
-    p.drawEllipse(QPointF(origin + static_cast<double>(phaseX) / kPhases, origin + static_cast<double>(phaseY) / kPhases),
-                  r, r);
-    p.end();
-    slot = std::move(stamp);
+const QtPlotSurface::Stamp& QtPlotSurface::StampFor(int phaseX, int phaseY) {
+  std::optional<Stamp>& slot = stamps_[static_cast<std::size_t>(phaseY * kPhases + phaseX)];
+  if (slot) return *slot;
+
+  const double r = stampRadius_ / kTwipsPerPixel;
+  Stamp stamp;
+  stamp.origin = static_cast<int>(std::ceil(r)) + 2;
+  stamp.size = 2 * stamp.origin + 2;
+  QImage image(stamp.size, stamp.size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPen pen(ToQColor(stampOutline_));
+  pen.setWidthF(1.0);
+  p.setPen(pen);
+  p.setBrush(ToQColor(stampFill_));
+  p.drawEllipse(QPointF(stamp.origin + static_cast<double>(phaseX) / kPhases,
+                        stamp.origin + static_cast<double>(phaseY) / kPhases),
+                r, r);
+  p.end();
+
+  for (int y = 0; y < stamp.size; ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    int x = 0;
+    while (x < stamp.size) {
+      if (qAlpha(row[x]) == 0) {
+        ++x;
+        continue;
+      }
+      Stamp::Run run{y, x, 0, stamp.pixels.size()};
+      while (x < stamp.size && qAlpha(row[x]) != 0) stamp.pixels.push_back(row[x++]);
+      run.length = static_cast<int>(stamp.pixels.size() - run.first);
+      stamp.runs.push_back(run);
+    }
   }
+  slot = std::move(stamp);
   return *slot;
 }
 
@@ -137,45 +159,58 @@ void QtPlotSurface::FilledCircle(float x, float y, float radius, Rgb outline) {
     stampOutline_ = outline;
     stampFill_ = fill_;
     for (auto& s : stamps_) s.reset();
+    lastStamp_ = nullptr;
   }
   // Nearest quarter pixel: the whole pixel and the stamp for the remainder.
   const double qx = std::floor(Px(x) * kPhases + 0.5);
   const double qy = std::floor(Px(y) * kPhases + 0.5);
   const double wholeX = std::floor(qx / kPhases);
   const double wholeY = std::floor(qy / kPhases);
-  const QImage& stamp = Stamp(static_cast<int>(qx - wholeX * kPhases), static_cast<int>(qy - wholeY * kPhases));
-  const int origin = (stamp.width() - 2) / 2;
-  const double left = wholeX - origin;
-  const double top = wholeY - origin;
+  const Stamp& stamp = StampFor(static_cast<int>(qx - wholeX * kPhases), static_cast<int>(qy - wholeY * kPhases));
+  const double left = wholeX - stamp.origin;
+  const double top = wholeY - stamp.origin;
   // Far outside the picture (a value high above a log scale): nothing to stamp.
-  if (left >= picture_.width() || top >= picture_.height() || left + stamp.width() <= 0 ||
-      top + stamp.height() <= 0) {
+  if (left >= picture_.width() || top >= picture_.height() || left + stamp.size <= 0 || top + stamp.size <= 0) {
     return;
   }
+  const int x0 = static_cast<int>(left);
+  const int y0 = static_cast<int>(top);
+  // Thousands of points share a pixel column; stamping the same marker again would only thicken its
+  // antialiased rim.
+  if (&stamp == lastStamp_ && x0 == lastX_ && y0 == lastY_) return;
+  lastStamp_ = &stamp;
+  lastX_ = x0;
+  lastY_ = y0;
+
   const QImage::Format format = picture_.format();
   if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) {
-    Painter().drawImage(QPointF(left, top), stamp);
+    QPainter& p = Painter();
+    for (const Stamp::Run& run : stamp.runs) {
+      for (int i = 0; i < run.length; ++i) {
+        const QRgb c = stamp.pixels[run.first + static_cast<std::size_t>(i)];
+        p.fillRect(QRect(x0 + run.dx + i, y0 + run.dy, 1, 1), QColor::fromRgba(qUnpremultiply(c)));
+      }
+    }
     return;
   }
   EndPainting();
-  const int x0 = static_cast<int>(left);
-  const int y0 = static_cast<int>(top);
-  const int fromX = std::max(0, -x0);
-  const int toX = std::min(stamp.width(), picture_.width() - x0);
-  const int fromY = std::max(0, -y0);
-  const int toY = std::min(stamp.height(), picture_.height() - y0);
   uchar* bits = picture_.bits();
   const qsizetype stride = picture_.bytesPerLine();
-  for (int sy = fromY; sy < toY; ++sy) {
-    const auto* src = reinterpret_cast<const QRgb*>(stamp.constScanLine(sy));
-    auto* dst = reinterpret_cast<QRgb*>(bits + (y0 + sy) * stride) + x0;
-    for (int sx = fromX; sx < toX; ++sx) {
-      if (qAlpha(src[sx]) != 0) dst[sx] = Over(src[sx], dst[sx]);
-    }
+  const int width = picture_.width();
+  const int height = picture_.height();
+  for (const Stamp::Run& run : stamp.runs) {
+    const int py = y0 + run.dy;
+    if (py < 0 || py >= height) continue;
+    const int from = std::max(0, -(x0 + run.dx));
+    const int to = std::min(run.length, width - (x0 + run.dx));
+    auto* dst = reinterpret_cast<QRgb*>(bits + py * stride) + x0 + run.dx;
+    const QRgb* src = stamp.pixels.data() + run.first;
+    for (int i = from; i < to; ++i) dst[i] = Over(src[i], dst[i]);
   }
 }
 
 void QtPlotSurface::PrintText(float x, float y, std::string_view text) {
+  lastStamp_ = nullptr;
   QPainter& p = Painter();
   p.setPen(ToQColor(fore_));
   p.drawText(QPointF(Px(x), Px(y) + metrics_.ascent()), ToQString(text));

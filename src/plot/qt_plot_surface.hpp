@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QPainter>
 #include <array>
+#include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "plot/plot_drawing.hpp"
 
@@ -44,9 +46,23 @@ class QtPlotSurface : public PlotSurface {
  private:
   static constexpr int kPhases = 4;  // marker positions to a quarter pixel
 
+  // The pixels of one marker at one offset, as runs of the rows it touches.
+  struct Stamp {
+    struct Run {
+      int dy = 0;
+      int dx = 0;
+      int length = 0;
+      std::size_t first = 0;
+    };
+    int origin = 0;  // the marker's pixel, counted from the stamp's corner
+    int size = 0;
+    std::vector<Run> runs;
+    std::vector<QRgb> pixels;  // premultiplied
+  };
+
   QPainter& Painter();
   void EndPainting();
-  const QImage& Stamp(int phaseX, int phaseY);
+  const Stamp& StampFor(int phaseX, int phaseY);
 
   QImage& picture_;
   QPainter painter_;
@@ -59,7 +75,11 @@ class QtPlotSurface : public PlotSurface {
   float stampRadius_ = -1.0f;
   Rgb stampOutline_;
   Rgb stampFill_;
-  std::array<std::optional<QImage>, kPhases * kPhases> stamps_;
+  std::array<std::optional<Stamp>, kPhases * kPhases> stamps_;
+  // Where the last marker went; the same marker again on the same spot adds nothing to see.
+  const Stamp* lastStamp_ = nullptr;
+  int lastX_ = 0;
+  int lastY_ = 0;
 };
 
 }  // namespace tavelin
