@@ -28,21 +28,16 @@ class FakeShell : public DocumentShell {
   int raise = 0;
 };
 
-// Runs the test from another folder and comes back afterwards.
-class CurrentFolder {
- public:
-  explicit CurrentFolder(const std::filesystem::path& folder)
-      : saved_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder);
-  }
-  ~CurrentFolder() { std::filesystem::current_path(saved_); }
-
- private:
-  std::filesystem::path saved_;
-};
-
+// Every case runs from another current folder, which holds a help file of its own that must not
+// be taken for the program's.
 class HelpLauncherTest : public ::testing::Test {
  protected:
+  HelpLauncherTest() : saved_(std::filesystem::current_path()) {
+    testing::WriteBytes(elsewhere.File("Rizezuz.chm"), {});
+    std::filesystem::current_path(elsewhere.Path());
+  }
+  ~HelpLauncherTest() override { std::filesystem::current_path(saved_); }
+
   void Show() {
     ShowHelpFile("Rizezuz.chm", HelpEnvironment{program.Path().string(), shell, messages});
   }
@@ -51,47 +46,36 @@ class HelpLauncherTest : public ::testing::Test {
   TempDir elsewhere;
   FakeShell shell;
   RecordingMessages messages;
+  const std::string path = program.Path().string() + "/Rizezuz.chm";
+
+ private:
+  std::filesystem::path saved_;
 };
 
-TEST_F(HelpLauncherTest, OpensTheFileBesideTheProgramWithoutAMessage) {
-  testing::WriteBytes(program.File("Rizezuz.chm"), {});
-  const CurrentFolder away(elsewhere.Path());
+TEST_F(HelpLauncherTest, OpensTheFileBesideTheProgramAndPassesOverAFileNothingOpens) {
+  testing::WriteBytes(path, {});
   Show();
-  ASSERT_EQ(shell.requests.size(), 1u);
+  shell.accepts = false;  // no program for the file's type
+  Show();
+  ASSERT_EQ(shell.requests.size(), 2u);
   const DocumentRequest& request = shell.requests[0];
   EXPECT_EQ(request.operation, "Open");
-  EXPECT_EQ(request.file, program.Path().string() + "/Rizezuz.chm");
-  EXPECT_FALSE(request.parameters.has_value());
-  EXPECT_FALSE(request.directory.has_value());
+  EXPECT_EQ(request.file, path);
+  EXPECT_FALSE(request.parameters || request.directory);
   EXPECT_EQ(request.showCommand, 1);
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(HelpLauncherTest, AMissingFileIsReportedWithItsFullPathWhateverTheCurrentFolder) {
-  // A file of that name in the current folder must not be taken for the program's.
-  testing::WriteBytes(elsewhere.File("Rizezuz.chm"), {});
-  const CurrentFolder away(elsewhere.Path());
+TEST_F(HelpLauncherTest, AMissingFileIsReportedWithItsFullPathAndAnErrorWithItsNumber) {
   Show();
   EXPECT_TRUE(shell.requests.empty());
-  const ShownMessage expected{
-      "HTML Help File Not Found \r\n" + program.Path().string() + "/Rizezuz.chm", "Tavelin"};
-  EXPECT_EQ(messages.shown, std::vector<ShownMessage>{expected});
-}
-
-TEST_F(HelpLauncherTest, AFileThatNoProgramOpensIsPassedOverSilently) {
-  testing::WriteBytes(program.File("Rizezuz.chm"), {});
-  shell.accepts = false;
-  Show();
-  EXPECT_EQ(shell.requests.size(), 1u);
-  EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(HelpLauncherTest, AnErrorOnTheWayIsReportedWithItsNumber) {
-  testing::WriteBytes(program.File("Rizezuz.chm"), {});
+  testing::WriteBytes(path, {});
   shell.raise = 75;
   Show();
-  const ShownMessage expected{"Error in Invoking Help!\r\nError Code = 75", "Tavelin"};
-  EXPECT_EQ(messages.shown, std::vector<ShownMessage>{expected});
+  const std::vector<ShownMessage> expected{
+      {"HTML Help File Not Found \r\n" + path, "Tavelin"},
+      {"Error in Invoking Help!\r\nError Code = 75", "Tavelin"}};
+  EXPECT_EQ(messages.shown, expected);
 }
 
 TEST(HelpLauncher, TheMenuEntryLooksInTheFolderOfTheRunningProgram) {

@@ -16,56 +16,37 @@ struct Case {
 };
 
 void ExpectReads(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    const double got = ReadLenientNumber(c.text);
-    EXPECT_EQ(got, c.expected) << '"' << c.text << '"';
-  }
+  for (const Case& c : cases) EXPECT_EQ(ReadLenientNumber(c.text), c.expected) << '"' << c.text << '"';
 }
 
-TEST(ReadLenientNumber, TakesTheLongestLeadingNumberAndIgnoresTheRest) {
+TEST(ReadLenientNumber, TakesTheLongestLeadingNumberWhereverBlanksStand) {
   ExpectReads({
-      {"150", 150.0},           {"250", 250.0},        {"12abc", 12.0},     {"150 steps", 150.0},
-      {"", 0.0},                {"abc", 0.0},          {"-12.5", -12.5},    {"+7", 7.0},
-      {".5", 0.5},              {"5.", 5.0},           {".", 0.0},          {"-", 0.0},
-      {"--7", 0.0},             {"+-7", 0.0},          {"1.2.3", 1.2},      {"0.1", 0.1},
-      {"1,5", 1.0},             {"1,000", 1.0},        {"$5", 0.0},         {"0x1F", 0.0},
-      {"49.5", 49.5},           {"007", 7.0},          {"1.5e2", 150.0},    {"1.5E+2", 150.0},
-      {"25e-1", 2.5},           {"5e", 5.0},           {"5e+", 5.0},        {"5e-x", 5.0},
-      {"2E3E4", 2000.0},        {"1d2", 1.0},
+      {"150", 150},     {"12abc", 12},   {"", 0},          {"abc", 0},       {"-12.5", -12.5},
+      {"+7", 7},        {".5", 0.5},     {"5.", 5},        {".", 0},         {"-", 0},
+      {"--7", 0},       {"1.2.3", 1.2},  {"0.1", 0.1},     {"1,5", 1},       {"0x1F", 0},
+      {"1.5e2", 150},   {"25E-1", 2.5},  {"5e", 5},        {"5e+", 5},       {"2E3E4", 2000},
+      {"1d2", 1},       {" 1 5 0", 150}, {"1\t5\n0", 150}, {"- 7", -7},      {"1 . 5 e 2", 150},
+      {"1\r5", 1},      {"1\u00a05", 1},
       {"123456789012345678901234567890", 123456789012345678901234567890.0},
-  });
-}
-
-TEST(ReadLenientNumber, DropsBlanksTabsAndLineFeedsWhereverTheyStand) {
-  ExpectReads({
-      {" 1 5 0", 150.0},  {"1\t5\n0", 150.0},  {"- 7", -7.0},   {"1 . 5 e 2", 150.0},
-      {"  \t\n", 0.0},    {"& H 1 F", 31.0},   {"1\r5", 1.0},   {"1\u00a05", 1.0},
   });
 }
 
 TEST(ReadLenientNumber, ReadsHexadecimalAndOctalAfterAnAmpersand) {
   ExpectReads({
-      {"&H1F", 31.0},     {"&h1f", 31.0},   {"&O17", 15.0},  {"&o17", 15.0},
-      {"&H7FFF", 32767.0}, {"&O77777", 32767.0},
+      {"&H1F", 31},   {"&h1f", 31},    {"&O17", 15},   {"&o17", 15},    {"& H 1 F", 31},
+      {"&H7FFF", 32767}, {"&O77777", 32767},
       // No 16-bit two's complement: four F's are 65535, which a caller then refuses.
-      {"&HFFFF", 65535.0}, {"&H10000", 65536.0},
-      {"&O78", 7.0},      {"&H1G", 1.0},    {"&H", 0.0},     {"&HG", 0.0},
-      {"&", 0.0},         {"&X1", 0.0},     {"&H-1", 0.0},   {"-&H1", 0.0},  {"&H1.5", 1.0},
+      {"&HFFFF", 65535}, {"&O78", 7},   {"&H1G", 1},    {"&H", 0},       {"&HG", 0},
+      {"&", 0},       {"&X1", 0},      {"&H-1", 0},    {"-&H1", 0},     {"&H1.5", 1},
   });
 }
 
-TEST(ReadLenientNumber, ValuesBeyondTheDoubleRangeBecomeInfinityAndTinyOnesZero) {
+TEST(ReadLenientNumber, BeyondTheDoubleRangeIsInfinityAndBelowItZero) {
   const double inf = std::numeric_limits<double>::infinity();
   ExpectReads({
-      {"1e400", inf},
-      {"-1e400", -inf},
-      {"1e99999999999999999999", inf},
-      {"1" + std::string(400, '0'), inf},
-      {"0.001e311", 1e308},
-      {"1e-400", 0.0},
-      {"0." + std::string(400, '0') + "1", 0.0},
-      {"1000e-311", 1e-308},
-      {"0e99999", 0.0},
+      {"1e400", inf}, {"-1e400", -inf}, {"1e99999999999999999999", inf},
+      {"1" + std::string(400, '0'), inf}, {"0.001e311", 1e308}, {"1e-400", 0},
+      {"0." + std::string(400, '0') + "1", 0}, {"1000e-311", 1e-308}, {"0e99999", 0},
       {"&H" + std::string(300, 'F'), inf},
   });
   EXPECT_TRUE(std::signbit(ReadLenientNumber("-0")));
