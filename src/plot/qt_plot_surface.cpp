@@ -52,6 +52,10 @@ QFont PlotFont(double points, bool bold) {
 
 QtPlotSurface::QtPlotSurface(QImage& picture, Rgb foreColor)
     : picture_(picture), font_(PlotFont(8.0, true)), metrics_(font_), fore_(foreColor), fill_(QBColor(0)) {
+  // Markers are blended straight into 32-bit premultiplied pixels.
+  if (picture_.format() != QImage::Format_RGB32 && picture_.format() != QImage::Format_ARGB32_Premultiplied) {
+    picture_.convertTo(QImage::Format_ARGB32_Premultiplied);
+  }
   if (picture_.dotsPerMeterX() != kDotsPerMeter96Dpi || picture_.dotsPerMeterY() != kDotsPerMeter96Dpi) {
     picture_.setDotsPerMeterX(kDotsPerMeter96Dpi);
     picture_.setDotsPerMeterY(kDotsPerMeter96Dpi);
@@ -182,17 +186,6 @@ void QtPlotSurface::FilledCircle(float x, float y, float radius, Rgb outline) {
   lastX_ = x0;
   lastY_ = y0;
 
-  const QImage::Format format = picture_.format();
-  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) {
-    QPainter& p = Painter();
-    for (const Stamp::Run& run : stamp.runs) {
-      for (int i = 0; i < run.length; ++i) {
-        const QRgb c = stamp.pixels[run.first + static_cast<std::size_t>(i)];
-        p.fillRect(QRect(x0 + run.dx + i, y0 + run.dy, 1, 1), QColor::fromRgba(qUnpremultiply(c)));
-      }
-    }
-    return;
-  }
   EndPainting();
   uchar* bits = picture_.bits();
   const qsizetype stride = picture_.bytesPerLine();

@@ -23,7 +23,8 @@ QFont PlotFont(double points, bool bold);
 // keeps a redraw of tens of thousands of points within a few milliseconds.
 class QtPlotSurface : public PlotSurface {
  public:
-  // The image must outlive the surface and must not be painted on by anyone else meanwhile.
+  // The image must outlive the surface and must not be painted on by anyone else meanwhile; one that
+  // is not 32-bit RGB is converted to premultiplied ARGB.
   QtPlotSurface(QImage& picture, Rgb foreColor);
   ~QtPlotSurface() override;
   QtPlotSurface(const QtPlotSurface&) = delete;

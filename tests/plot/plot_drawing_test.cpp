@@ -67,7 +67,7 @@ class PlotDrawing : public ::testing::Test {
   PlotCanvas canvas{surface, g, ranges, reporting};
 };
 
-TEST(PlotLayout, GeometryFontAndColours) {
+TEST(PlotLayout, GeometryAndFontFromTheOuterSize) {
   const PlotGeometry g = GeometryFor(1000, 2000);
   EXPECT_FLOAT_EQ(g.PlotWidth, 940);
   EXPECT_FLOAT_EQ(g.PlotHeight, 1880);
@@ -75,11 +75,6 @@ TEST(PlotLayout, GeometryFontAndColours) {
   EXPECT_FLOAT_EQ(g.PlotTop, 60);
   EXPECT_EQ(PlotFontPoints(6000), 8);
   EXPECT_EQ(PlotFontPoints(6001), 12);
-  EXPECT_EQ(PlotFontPoints(3000), 8);
-  EXPECT_EQ(QBColor(0), kBlack);
-  EXPECT_EQ(QBColor(8), kGrey);
-  EXPECT_EQ(QBColor(9), kLightBlue);
-  EXPECT_EQ(QBColor(12), kLightRed);
 }
 
 TEST(PlotRangesTest, ExtremesInSinglePrecisionWithTheMinus95Ceiling) {

@@ -57,18 +57,6 @@ TEST(QtPlotSurface, MarkersLinesAndTextLandWhereTheTwipsSay) {
   EXPECT_EQ(image.pixelColor(71, 10), kWhite);
 }
 
-TEST(QtPlotSurface, MarkersOnImagesOfOtherFormats) {
-  QImage image(40, 40, QImage::Format_RGB888);
-  image.fill(kWhite);
-  {
-    QtPlotSurface s(image, Rgb{});
-    s.SetFillColor(QBColor(9));
-    s.FilledCircle(20.5f * 15, 20.5f * 15, 30, QBColor(9));
-  }
-  EXPECT_EQ(image.pixelColor(20, 20), kBlue);
-  EXPECT_EQ(image.pixelColor(20, 25), kWhite);
-}
-
 TEST(QtPlotSurface, MarkersFollowQuarterPixelPositions) {
   double centres[2];
   for (int i = 0; i < 2; ++i) {
