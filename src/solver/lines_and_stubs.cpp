@@ -15,8 +15,7 @@ constexpr double kLightSpeed = 299.796;                 // metres per microsecon
 constexpr double kFeetPerMetre = 3.2808333333333333;
 constexpr double kDbPerNeper = 8.688;
 
-// The two sums of the line transformation, kept for the series line, which needs them to carry the
-// voltage and current across as well as the impedance.
+// The two sums of the line transformation, numerator and denominator of Zin / Z0.
 struct LineSums {
   double nRe = 0.0;  // Zt cosh(gl) + Z0 sinh(gl)
   double nIm = 0.0;
@@ -44,12 +43,13 @@ void LineQuotient(const Reporting& reporting, const LineSums& sums, double& qRe,
   CQuotient(reporting, nRe, nIm, dRe, dIm, qRe, qIm);
 }
 
-// The body of LossyLine, also handing out its two sums. Each step is one statement of the
-// routine's error handler: a division by zero goes on with the next step, any other error is
-// reported and ends the routine with the results unwritten.
-void TransformLine(const Reporting& reporting, double theta, double ztRe, double ztIm,
-                   double z0Re, double z0Im, double loss, double vf, double frequency,
-                   double& zinRe, double& zinIm, LineSums& sums) {
+}  // namespace
+
+// Each step is one statement of the routine's error handler: a division by zero goes on with the
+// next step, any other error is reported and ends the routine with the results unwritten.
+void LossyLine(const Reporting& reporting, double theta, double ztRe, double ztIm, double z0Re,
+               double z0Im, double loss, double vf, double frequency, double& zinRe,
+               double& zinIm) {
   const auto step = [&](auto&& statement) {
     try {
       statement();
@@ -82,6 +82,7 @@ void TransformLine(const Reporting& reporting, double theta, double ztRe, double
   double d2Im = 0.0;
   double qRe = 0.0;
   double qIm = 0.0;
+  LineSums sums;
 
   if (!step([&] {
         Let(beta, (Num(2.0) * kPi * frequency) / (Num(kFeetPerMetre) * vf * kLightSpeed));
@@ -118,6 +119,8 @@ void TransformLine(const Reporting& reporting, double theta, double ztRe, double
   step([&] { CProduct(z0Re, z0Im, qRe, qIm, zinRe, zinIm); });
 }
 
+namespace {
+
 // Electrical length in degrees; a velocity factor of 0 raises 11 here, before any line routine.
 double ElectricalLength(double value, double frequency, double velocityFactor) {
   double theta = 0.0;
@@ -126,13 +129,6 @@ double ElectricalLength(double value, double frequency, double velocityFactor) {
 }
 
 }  // namespace
-
-void LossyLine(const Reporting& reporting, double theta, double ztRe, double ztIm, double z0Re,
-               double z0Im, double loss, double vf, double frequency, double& zinRe,
-               double& zinIm) {
-  LineSums sums;
-  TransformLine(reporting, theta, ztRe, ztIm, z0Re, z0Im, loss, vf, frequency, zinRe, zinIm, sums);
-}
 
 void DoStubOpen(ModelContext& context, const LineParameters& line, double value,
                 double frequency) {
@@ -177,31 +173,20 @@ void DoSerTransLine(ModelContext& context, const LineParameters& line, double va
 
   double zinRe = 0.0;
   double zinIm = 0.0;
-  LineSums sums;
-  TransformLine(context.reporting, theta, loadRe, loadIm, line.Z0Re, line.Z0Im, line.Loss,
-                line.VelocityFactor, frequency, zinRe, zinIm, sums);
+  LossyLine(context.reporting, theta, loadRe, loadIm, line.Z0Re, line.Z0Im, line.Loss,
+            line.VelocityFactor, frequency, zinRe, zinIm);
   out.ImpedanceRe = zinRe;
   out.ImpedanceIm = zinIm;
   node.NodeImpedanceRe = zinRe;
   node.NodeImpedanceIm = zinIm;
 
-  // Load-side current.
+  // The line's own rule: the load-side current flows at both ends, and the voltage is whatever
+  // that current makes across the transformed impedance.
   CQuotient(context.reporting, node.NodeVoltageRe, node.NodeVoltageIm, loadRe, loadIm,
             node.NodeCurrentRe, node.NodeCurrentIm);
-
-  // The line equations carried by the same sums as the impedance:
-  //   Vin = VL cosh(gl) + IL Z0 sinh(gl) = IL N,
-  //   Iin = IL cosh(gl) + (VL / Z0) sinh(gl) = IL D / Z0,
-  // so that Vin / Iin = Z0 N / D = Zin, and a lossy line shows its loss in both.
-  CProduct(node.NodeCurrentRe, node.NodeCurrentIm, sums.nRe, sums.nIm, out.VoltageRe,
-           out.VoltageIm);
-  double flowRe = 0.0;
-  double flowIm = 0.0;
-  CProduct(node.NodeCurrentRe, node.NodeCurrentIm, sums.dRe, sums.dIm, flowRe, flowIm);
-  CQuotient(context.reporting, flowRe, flowIm, line.Z0Re, line.Z0Im, out.CurrentRe,
-            out.CurrentIm);
-  node.NodeCurrentRe = out.CurrentRe;
-  node.NodeCurrentIm = out.CurrentIm;
+  out.CurrentRe = node.NodeCurrentRe;
+  out.CurrentIm = node.NodeCurrentIm;
+  CProduct(zinRe, zinIm, node.NodeCurrentRe, node.NodeCurrentIm, out.VoltageRe, out.VoltageIm);
 }
 
 }  // namespace tavelin
