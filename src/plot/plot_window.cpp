@@ -70,10 +70,9 @@ frmPlot::frmPlot(const PlotData& data, const Reporting& reporting, PrinterServic
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setWindowTitle(QString());
-  resize(ToPixels(7875), ToPixels(7590));
-
   cmdOK = MakeButton(QStringLiteral("OK"), this, 4080, 3480, 495, 315);
   cmdPrint = MakeButton(QStringLiteral("Print"), this, 3360, 3480, 495, 315);
+  resize(ToPixels(7875), ToPixels(7590));
   setTabOrder(cmdOK, cmdPrint);
   cmdOK->setFocus();
   connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });

@@ -35,7 +35,8 @@ bool PrintPicture(QPrinter& printer, const QImage& picture);
 // The plot window. It draws a copy of the plot data taken when it is created and at each Redraw(),
 // so a Compute and Plot that is refused leaves the picture alone. The picture lives in an image that
 // the window paints from, so it survives being covered and is what gets printed. The window deletes
-// itself when it is closed.
+// itself when it is closed. The message boxes and the printer service must outlive it; data is read
+// only by the constructor and Redraw().
 class frmPlot : public QWidget {
   Q_OBJECT
 
