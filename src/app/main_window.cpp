@@ -247,43 +247,11 @@ void frmArchiveProcessor::closeEvent(QCloseEvent* event) {
 void frmArchiveProcessor::Option1_Click(int index) { PlotVariableIndex = static_cast<std::int16_t>(index); }
 
 void frmArchiveProcessor::mnuFileOpen_Click() {
-  std::string fileName;
-  std::int16_t newHandle = 0;
-  bool replaced = false;
-  try {
-    fileName = environment_.fileDialog.GetOpenFileName(this);
-    newHandle = files_.FreeFile();
-    files_.Open(newHandle, fileName, kElementRecordLength);
-    const std::int16_t count = CountRecords(files_.Length(newHandle), kElementRecordLength);
-    // Only a file that opened and counted replaces the network that was open before.
-    const std::int16_t previous = state_.ElementFile;
-    state_.ElementFile = newHandle;
-    replaced = true;
-    if (previous != 0 && previous != newHandle) {
-      try {
-        files_.Close(previous);
-      } catch (const RunTimeError&) {
-        // The old network is gone either way.
-      }
-    }
-    state_.ElementCount = count;
+  const std::string fileName = environment_.fileDialog.GetOpenFileName(this);
+  const bool opened = OpenElementFile(services_, state_, fileName, [this](std::int16_t count) {
     lblElementsInNetwork->setText(QStringLiteral("Elements In Network: %1").arg(count));
-    for (int n = 1; n <= count; ++n) ShowElement(services_, state_, static_cast<std::int16_t>(n));
-    cmdBeginScan->setEnabled(true);
-  } catch (const RunTimeError& e) {
-    if (!replaced && newHandle != 0) {
-      try {
-        files_.Close(newHandle);
-      } catch (const RunTimeError&) {
-        // Nothing was read from it.
-      }
-    }
-    // The cancel message only for a cancelled dialog: a chosen file that cannot be opened is an error.
-    const bool cancelled = e.Number() == err::kPathFileAccess && fileName.empty();
-    environment_.messages.Show(
-        cancelled ? std::string("User canceled file open!") : "File open error, " + std::to_string(e.Number()),
-        "Error in Opening Archive Record File");
-  }
+  });
+  if (opened) cmdBeginScan->setEnabled(true);
 }
 
 void frmArchiveProcessor::cmdBeginScan_Click() {

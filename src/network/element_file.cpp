@@ -4,6 +4,7 @@
 #include <span>
 
 #include "base/checked_arithmetic.hpp"
+#include "base/run_time_error.hpp"
 
 namespace tavelin {
 
@@ -32,6 +33,46 @@ void ShowElement(const Services& services, NetworkState& state, std::int16_t n) 
   services.messages.Show("Element " + std::to_string(n) + " is type " + name + " with value = " +
                              FormatPattern(value, "#0.000#", services.locale),
                          kProgramTitle);
+}
+
+bool OpenElementFile(const Services& services, NetworkState& state, const std::string& fileName,
+                     const std::function<void(std::int16_t)>& showCount) {
+  std::int16_t newHandle = 0;
+  bool replaced = false;
+  try {
+    newHandle = services.files.FreeFile();
+    services.files.Open(newHandle, fileName, kElementRecordLength);
+    const std::int16_t count = CountRecords(services.files.Length(newHandle), kElementRecordLength);
+    // Only a file that opened and counted replaces the network that was open before.
+    const std::int16_t previous = state.ElementFile;
+    state.ElementFile = newHandle;
+    replaced = true;
+    if (previous != 0 && previous != newHandle) {
+      try {
+        services.files.Close(previous);
+      } catch (const RunTimeError&) {
+        // The old network is gone either way.
+      }
+    }
+    state.ElementCount = count;
+    showCount(count);
+    for (int n = 1; n <= count; ++n) ShowElement(services, state, static_cast<std::int16_t>(n));
+    return true;
+  } catch (const RunTimeError& e) {
+    if (!replaced && newHandle != 0) {
+      try {
+        services.files.Close(newHandle);
+      } catch (const RunTimeError&) {
+        // Nothing was read from it.
+      }
+    }
+    // The cancel message only for a cancelled dialog: a chosen file that cannot be opened is an error.
+    const bool cancelled = e.Number() == err::kPathFileAccess && fileName.empty();
+    services.messages.Show(
+        cancelled ? std::string("User canceled file open!") : "File open error, " + std::to_string(e.Number()),
+        "Error in Opening Archive Record File");
+    return false;
+  }
 }
 
 }  // namespace tavelin
