@@ -16,8 +16,8 @@ void LossyLine(const Reporting& reporting, double theta, double ztRe, double ztI
 void DoStubOpen(ModelContext& context, const LineParameters& line, double value, double frequency);
 void DoStubShorted(ModelContext& context, const LineParameters& line, double value,
                    double frequency);
-// The series line sets the node to Zin and carries the voltage and current across by the line
-// equations (not by Zin times the load-side current), so the 1 V across the load still holds.
+// The series line sets the node to Zin; the load-side current flows on unchanged and the voltage
+// becomes Zin times that current (the line equations are not applied to voltage and current).
 void DoSerTransLine(ModelContext& context, const LineParameters& line, double value,
                     double frequency);
 
