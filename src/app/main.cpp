@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
   tavelin::QtMessageBoxes messages;
   tavelin::QtProgramEnd end;
   tavelin::QtFileDialog fileDialog;
-  tavelin::frmArchiveProcessor window({messages, end, fileDialog,
+  tavelin::SystemPrinterService printers;
+  tavelin::frmArchiveProcessor window({messages, end, fileDialog, printers,
                                        QCoreApplication::applicationDirPath().toStdString(),
                                        tavelin::NumberLocaleOf(QLocale::system())});
   if (!window.Loaded()) return 1;

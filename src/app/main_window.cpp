@@ -66,7 +66,8 @@ frmArchiveProcessor::frmArchiveProcessor(MainWindowEnvironment environment, QWid
     : QMainWindow(parent),
       environment_(std::move(environment)),
       services_{environment_.messages, environment_.end, files_, environment_.locale,
-                environment_.programFolder} {
+                environment_.programFolder},
+      reporting_{environment_.messages, environment_.locale} {
   MarkAsForm(this);
   setFont(FormFont(8.25));
   setWindowTitle(QStringLiteral("Tavelin 3.3.1"));
@@ -80,6 +81,7 @@ frmArchiveProcessor::frmArchiveProcessor(MainWindowEnvironment environment, QWid
 }
 
 frmArchiveProcessor::~frmArchiveProcessor() {
+  delete plotWindow_;  // it draws from this window's plot data
   try {
     files_.CloseAll();
   } catch (const RunTimeError&) {
@@ -150,6 +152,7 @@ void frmArchiveProcessor::CreateControls() {
   });
   cmdCompute = Place(new QPushButton(QStringLiteral("Compute and Plot"), frPlotSetup), 510, 3270, 1500, 435);
   cmdCompute->setToolTip(QStringLiteral("Press to Display the Plot"));
+  connect(cmdCompute, &QPushButton::clicked, this, [this] { cmdCompute_Click(); });
 
   frameLogLin = Place(new QGroupBox(QStringLiteral("Log or Linear Plot"), client), 3840, 4200, 2535, 735);
   optLogLin[0] = Place(new QRadioButton(QStringLiteral("Logarithmic Plot"), frameLogLin), 240, 240, 1815, 195);
@@ -258,6 +261,26 @@ void frmArchiveProcessor::cmdBeginScan_Click() {
   const ScanOutcome outcome =
       BeginScan(services_, state_, ToStdString(txtScanFreqUpper->text()), ToStdString(txtScanFreqLower->text()));
   if (outcome == ScanOutcome::kReopened) EnablePlotControls();
+}
+
+void frmArchiveProcessor::cmdCompute_Click() {
+  PlotRequest request;
+  request.PlotVariableIndex = PlotVariableIndex;
+  request.logarithmic = optLogLin[0]->isChecked();
+  request.normalizerText = ToStdString(txtNormalizer->text());
+  request.decadesText = ToStdString(txtDecades->text());
+  request.minValueText = ToStdString(txtMinValue->text());
+  if (!ComputePlot(services_, state_, request, plot_)) return;
+  // An open plot window shows the new data at once rather than at its next resize.
+  if (plotWindow_ != nullptr) {
+    plotWindow_->Redraw();
+  } else {
+    plotWindow_ = new frmPlot(plot_, reporting_, environment_.printers);
+    MarkAsForm(plotWindow_);
+  }
+  plotWindow_->show();
+  plotWindow_->raise();
+  plotWindow_->activateWindow();
 }
 
 // The last steps of reopening the output file: the plot set-up becomes usable with its defaults.

@@ -8,6 +8,8 @@
 #include "app/qt_services.hpp"
 #include "base/record_files.hpp"
 #include "network/network_state.hpp"
+#include "plot/plot_data.hpp"
+#include "plot/plot_window.hpp"
 
 class QAction;
 class QButtonGroup;
@@ -25,6 +27,7 @@ struct MainWindowEnvironment {
   MessageBoxes& messages;
   ProgramEnd& end;
   FileDialog& fileDialog;
+  PrinterService& printers;
   std::string programFolder;
   NumberLocale locale;
 };
@@ -42,11 +45,14 @@ class frmArchiveProcessor : public QMainWindow {
   bool Loaded() const { return loaded_; }
 
   NetworkState& State() { return state_; }
+  const PlotData& Plot() const { return plot_; }
+  frmPlot* PlotWindow() const { return plotWindow_; }
   const Services& ProgramServices() const { return services_; }
 
   void mnuFileOpen_Click();
   void mnuFileExit_Click();
   void cmdBeginScan_Click();
+  void cmdCompute_Click();
   void Option1_Click(int index);
 
   // The plotted variable: the index of the Option1 button last clicked.
@@ -96,6 +102,9 @@ class frmArchiveProcessor : public QMainWindow {
   RecordFiles files_;
   Services services_;
   NetworkState state_;
+  Reporting reporting_;
+  PlotData plot_;
+  QPointer<frmPlot> plotWindow_;
   QButtonGroup* option1Group_ = nullptr;
   bool loaded_ = false;
   bool activatedOnce_ = false;

@@ -9,15 +9,18 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <cmath>
 #include <complex>
 #include <deque>
 #include <filesystem>
 
 #include "network/network_text.hpp"
 #include "network/output_file.hpp"
+#include "plot/recording_surface.hpp"
 #include "support/recording.hpp"
 #include "support/temp_dir.hpp"
 
@@ -39,9 +42,20 @@ class QueuedFileDialog : public FileDialog {
   std::deque<std::string> names;
 };
 
+// Prints to a PDF file in the test's folder instead of a printer.
+class PdfPrinters : public PrinterService {
+ public:
+  bool Prepare(QPrinter& printer, QWidget*) override {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(path));
+    return true;
+  }
+  std::string path;
+};
+
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() : window({messages, end, dialog, folder.Path().string(), NumberLocale{}}) {}
+  MainWindowTest() : window({messages, end, dialog, printers, folder.Path().string(), NumberLocale{}}) {}
 
   // Writes a network file from its description and opens it through File > Open.
   void Open(const std::string& description, const std::string& name = "net.dat") {
@@ -61,6 +75,7 @@ class MainWindowTest : public ::testing::Test {
   RecordingMessages messages;
   RecordingEnd end;
   QueuedFileDialog dialog;
+  PdfPrinters printers;
   frmArchiveProcessor window;
 };
 
@@ -333,6 +348,77 @@ TEST_F(MainWindowTest, ARefusedScanStillEmptiesTheFileAndResetsThePlotDefaults) 
   EXPECT_EQ(window.txtMinValue->text(), "0.1");
   EXPECT_EQ(window.txtDecades->text(), "5");
   EXPECT_TRUE(window.cmdBeginScan->isEnabled());
+}
+
+// The road of one scan and plot: two elements, three frequencies, the impedance magnitude.
+TEST_F(MainWindowTest, OneScanAndPlotFromOpeningTheNetworkToThePrintedPicture) {
+  OpenPath(std::string(TAVELIN_SOURCE_DIR) + "/examples/two-element.dat");
+  EXPECT_EQ(window.State().ElementCount, 2);
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.shown[0].text, "Element 1 is type SeriesL with value = 1.000");
+  EXPECT_EQ(messages.shown[1].text, "Element 2 is type ShuntC with value = 100.000");
+  window.State().StepCount = 3;
+  window.txtScanFreqLower->setText("1");
+  window.txtScanFreqUpper->setText("3");
+  window.cmdBeginScan->click();
+  EXPECT_EQ(messages.shown.back().text, "All records processed over the range of 3 frequencies.");
+  EXPECT_EQ(window.State().OutputRecordCount, 6);
+
+  window.Option1[2]->click();
+  messages.shown.clear();
+  window.show();
+  window.cmdCompute->click();
+  EXPECT_TRUE(messages.shown.empty());
+  ASSERT_NE(window.PlotWindow(), nullptr);
+  EXPECT_TRUE(window.PlotWindow()->isVisible());
+
+  // The points are the impedance magnitudes of records 2, 4 and 6.
+  const std::vector<std::byte> bytes = testing::ReadBytes(OutputFilePath(window.ProgramServices()));
+  const PlotData& plot = window.Plot();
+  ASSERT_EQ(plot.PointCount, 3);
+  EXPECT_EQ(plot.PlotTitle, "Impedance (Ohms)");
+  for (int i = 0; i < 3; ++i) {
+    OutputRecord r;
+    DecodeOutputRecord(std::span<const std::byte, 68>(bytes.data() + (2 * i + 1) * 68, 68), r);
+    EXPECT_EQ(plot.PlotFrequencies[static_cast<std::size_t>(i)], r.Frequency);
+    EXPECT_DOUBLE_EQ(plot.PlotValues[static_cast<std::size_t>(i)], std::hypot(r.Node.ImpedanceRe, r.Node.ImpedanceIm));
+  }
+  // Drawn on a recording surface with the window's geometry: three markers over eleven grid lines and
+  // three ticks, the title over the plot.
+  testing::RecordingSurface surface;
+  PlotRanges ranges;
+  PlotGeometry geometry = window.PlotWindow()->Geometry();
+  const Reporting reporting{messages, NumberLocale{}};
+  PlotCanvas canvas{surface, geometry, ranges, reporting};
+  DrawPlot(canvas, plot, plot.PlotTitle);
+  EXPECT_EQ(surface.Of(testing::RecordingSurface::Kind::kCircle).size(), 3u);
+  EXPECT_EQ(surface.Of(testing::RecordingSurface::Kind::kLine).size(), 11u + 3u);
+  EXPECT_EQ(surface.Texts().back(), "Impedance (Ohms)");
+
+  // The window's own picture is not blank: the marker blue is in it.
+  const QImage picture = window.PlotWindow()->Picture().convertToFormat(QImage::Format_RGB32);
+  int blue = 0;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) blue += picture.pixel(x, y) == qRgb(0, 0, 255) ? 1 : 0;
+  }
+  EXPECT_GT(blue, 20);
+
+  // A new variable while the window is open: the same window, redrawn at once.
+  frmPlot* const shown = window.PlotWindow();
+  const QImage before = shown->Picture();
+  window.Option1[6]->click();
+  window.cmdCompute->click();
+  EXPECT_EQ(window.PlotWindow(), shown);
+  EXPECT_EQ(window.Plot().PlotTitle, "SWR");
+  EXPECT_NE(shown->Picture(), before);
+
+  printers.path = folder.File("plot.pdf");
+  shown->cmdPrint->click();
+  EXPECT_GT(std::filesystem::file_size(printers.path), 1000u);
+
+  shown->cmdOK->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(window.PlotWindow(), nullptr);
 }
 
 }  // namespace
