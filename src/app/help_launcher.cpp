@@ -1,6 +1,5 @@
 #include "app/help_launcher.hpp"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QUrl>
 #include <filesystem>
@@ -60,12 +59,6 @@ void ShowHelpFile(const std::string& fileName, const HelpEnvironment& environmen
     environment.messages.Show(
         "Error in Invoking Help!\r\nError Code = " + std::to_string(error.Number()), kProgramTitle);
   }
-}
-
-void ShowHelpFile(const std::string& fileName, MessageBoxes& messages) {
-  DesktopDocumentShell shell;
-  ShowHelpFile(fileName,
-               HelpEnvironment{QCoreApplication::applicationDirPath().toStdString(), shell, messages});
 }
 
 }  // namespace tavelin

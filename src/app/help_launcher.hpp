@@ -43,8 +43,6 @@ inline constexpr const char* kHelpFileName = "Rizezuz.chm";
 // reported with its full path; a file that no program opens is passed over silently.
 void ShowHelpFile(const std::string& fileName, const HelpEnvironment& environment);
 
-// The same from the running program's folder, through the desktop: what Help > Help calls.
-void ShowHelpFile(const std::string& fileName, MessageBoxes& messages);
 
 // Asks the platform to perform the operation on the file and reports a file-not-found result.
 void ExecuteDocument(const HelpEnvironment& environment, const std::string& operation,

@@ -18,7 +18,10 @@ int main(int argc, char** argv) {
   tavelin::QtProgramEnd end;
   tavelin::QtFileDialog fileDialog;
   tavelin::SystemPrinterService printers;
-  tavelin::frmArchiveProcessor window({messages, end, fileDialog, printers,
+  tavelin::EmptyKeyValueStore registry;  // this platform keeps no such keys
+  tavelin::DetachedProgramStarter starter;
+  tavelin::DesktopDocumentShell shell;
+  tavelin::frmArchiveProcessor window({messages, end, fileDialog, printers, registry, starter, shell,
                                        QCoreApplication::applicationDirPath().toStdString(),
                                        tavelin::NumberLocaleOf(QLocale::system())});
   if (!window.Loaded()) return 1;

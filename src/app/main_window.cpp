@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QWindow>
 
+#include "app/configure_dialog.hpp"
 #include "app/form_font.hpp"
 #include "base/run_time_error.hpp"
 #include "base/number_text.hpp"
@@ -101,6 +102,9 @@ void frmArchiveProcessor::CreateMenus() {
 
   connect(mnuFileOpen, &QAction::triggered, this, [this] { mnuFileOpen_Click(); });
   connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
+  connect(mnuConfigNumberOfSteps, &QAction::triggered, this, [this] { mnuConfigNumberOfSteps_Click(); });
+  connect(mnuHelpHelp, &QAction::triggered, this, [this] { mnuHelpHelp_Click(); });
+  connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAbout_Click(); });
 }
 
 void frmArchiveProcessor::CreateControls() {
@@ -292,6 +296,22 @@ void frmArchiveProcessor::EnablePlotControls() {
   txtMinValue->setEnabled(true);
   txtDecades->setEnabled(true);
   cmdCompute->setEnabled(true);
+}
+
+// The modal dialogs return when closed; the main window is active again, and the focus goes back
+// to the lower bound.
+void frmArchiveProcessor::mnuConfigNumberOfSteps_Click() {
+  ShowConfigureDialog(this, environment_.messages, state_.StepCount);
+  Form_Activate();
+}
+
+void frmArchiveProcessor::mnuHelpAbout_Click() {
+  ShowAboutBox(this, environment_.messages, environment_.registry, environment_.starter);
+  Form_Activate();
+}
+
+void frmArchiveProcessor::mnuHelpHelp_Click() {
+  ShowHelpFile(kHelpFileName, HelpEnvironment{environment_.programFolder, environment_.shell, environment_.messages});
 }
 
 void frmArchiveProcessor::mnuFileExit_Click() {

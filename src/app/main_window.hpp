@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+#include "app/about_box.hpp"
+#include "app/help_launcher.hpp"
 #include "app/qt_services.hpp"
 #include "base/record_files.hpp"
 #include "network/network_state.hpp"
@@ -28,6 +30,9 @@ struct MainWindowEnvironment {
   ProgramEnd& end;
   FileDialog& fileDialog;
   PrinterService& printers;
+  KeyValueStore& registry;    // where System Info looks for the system information tool
+  ProgramStarter& starter;    // starts that tool
+  DocumentShell& shell;       // opens the help file with its associated program
   std::string programFolder;
   NumberLocale locale;
 };
@@ -53,6 +58,9 @@ class frmArchiveProcessor : public QMainWindow {
   void mnuFileExit_Click();
   void cmdBeginScan_Click();
   void cmdCompute_Click();
+  void mnuConfigNumberOfSteps_Click();
+  void mnuHelpHelp_Click();
+  void mnuHelpAbout_Click();
   void Option1_Click(int index);
 
   // The plotted variable: the index of the Option1 button last clicked.

@@ -78,14 +78,5 @@ TEST_F(HelpLauncherTest, AMissingFileIsReportedWithItsFullPathAndAnErrorWithItsN
   EXPECT_EQ(messages.shown, expected);
 }
 
-TEST(HelpLauncher, TheMenuEntryLooksInTheFolderOfTheRunningProgram) {
-  const std::string folder = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-  RecordingMessages messages;
-  ShowHelpFile("no-such-help.chm", messages);
-  const ShownMessage expected{"HTML Help File Not Found \r\n" + folder + "/no-such-help.chm",
-                              "Tavelin"};
-  EXPECT_EQ(messages.shown, std::vector<ShownMessage>{expected});
-}
-
 }  // namespace
 }  // namespace tavelin

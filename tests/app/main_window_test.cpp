@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <cmath>
 #include <complex>
 #include <deque>
@@ -53,9 +55,41 @@ class PdfPrinters : public PrinterService {
   std::string path;
 };
 
+class CountingStarter : public ProgramStarter {
+ public:
+  bool Start(const std::string&) override {
+    ++calls;
+    return true;
+  }
+  int calls = 0;
+};
+
+class RecordingShell : public DocumentShell {
+ public:
+  bool Perform(const DocumentRequest& request) override {
+    files.push_back(request.file);
+    return true;
+  }
+  std::vector<std::string> files;
+};
+
+// Runs action once the next modal dialog is up, then lets the caller's exec() return.
+void WhenModal(std::function<void(QWidget*)> action) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, action] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timer->stop();
+      timer->deleteLater();
+      action(modal);
+    }
+  });
+  timer->start(10);
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() : window({messages, end, dialog, printers, folder.Path().string(), NumberLocale{}}) {}
+  MainWindowTest()
+      : window({messages, end, dialog, printers, registry, starter, shell, folder.Path().string(), NumberLocale{}}) {}
 
   // Writes a network file from its description and opens it through File > Open.
   void Open(const std::string& description, const std::string& name = "net.dat") {
@@ -76,6 +110,9 @@ class MainWindowTest : public ::testing::Test {
   RecordingEnd end;
   QueuedFileDialog dialog;
   PdfPrinters printers;
+  EmptyKeyValueStore registry;
+  CountingStarter starter;
+  RecordingShell shell;
   frmArchiveProcessor window;
 };
 
@@ -419,6 +456,61 @@ TEST_F(MainWindowTest, OneScanAndPlotFromOpeningTheNetworkToThePrintedPicture) {
   shown->cmdOK->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(window.PlotWindow(), nullptr);
+}
+
+TEST_F(MainWindowTest, TheStepsDialogChangesTheNextScanAndGivesTheFocusBack) {
+  Open("SeriesR 50 rload=50\n");
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  window.txtScanFreqUpper->setFocus();
+  WhenModal([](QWidget* modal) {
+    auto* entry = modal->findChild<QLineEdit*>();
+    EXPECT_EQ(entry->text(), "100");
+    entry->setText("7");
+    for (QPushButton* button : modal->findChildren<QPushButton*>()) {
+      if (button->text() == "OK") button->click();
+    }
+  });
+  window.mnuConfigNumberOfSteps->trigger();
+  EXPECT_EQ(window.State().StepCount, 7);
+  EXPECT_EQ(window.focusWidget(), window.txtScanFreqLower);
+  window.txtScanFreqLower->setText("1");
+  window.txtScanFreqUpper->setText("2");
+  window.cmdBeginScan->click();
+  EXPECT_EQ(window.State().OutputRecordCount, 7);
+}
+
+TEST_F(MainWindowTest, TheAboutBoxReportsNoSystemInformationAndGivesTheFocusBack) {
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  window.txtNormalizer->setFocus();
+  QString caption;
+  WhenModal([&caption](QWidget* modal) {
+    caption = modal->windowTitle();
+    for (QPushButton* button : modal->findChildren<QPushButton*>()) {
+      if (button->text() == "&System Info...") button->click();
+    }
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  window.mnuHelpAbout->trigger();
+  EXPECT_EQ(caption, "About Tavelin");
+  EXPECT_EQ(messages.shown, (std::vector<ShownMessage>{{"System Information Is Unavailable At This Time", "Tavelin"}}));
+  EXPECT_EQ(starter.calls, 0);
+  EXPECT_EQ(window.focusWidget(), window.txtScanFreqLower);
+}
+
+TEST_F(MainWindowTest, HelpOpensTheFileBesideTheProgramOrSaysWhereItLooked) {
+  const std::string path = folder.File("Rizezuz.chm");
+  window.mnuHelpHelp->trigger();
+  EXPECT_EQ(messages.shown, (std::vector<ShownMessage>{{"HTML Help File Not Found \r\n" + path, "Tavelin"}}));
+  EXPECT_TRUE(shell.files.empty());
+  testing::WriteBytes(path, {std::byte{1}});
+  messages.shown.clear();
+  window.mnuHelpHelp->trigger();
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(shell.files, std::vector<std::string>{path});
 }
 
 }  // namespace
