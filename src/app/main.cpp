@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <csignal>
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tavelin"));
   QApplication::setApplicationVersion(QStringLiteral("3.3.1"));
+  QApplication::setDesktopFileName(QStringLiteral("org.tavelin.Tavelin"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.tavelin.Tavelin.png")));
   QApplication::setFont(tavelin::FormFont(8.25));
 
   tavelin::QtMessageBoxes messages;

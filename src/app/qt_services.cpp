@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tavelin {
 
@@ -15,6 +16,7 @@ void QtMessageBoxes::Show(const std::string& text, const std::string& title) {
   box.setText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   box.setTextFormat(Qt::PlainText);
   box.setStandardButtons(QMessageBox::Ok);
+  box.button(QMessageBox::Ok)->setIcon(QIcon());  // a plain OK, as the boxes have no icons at all
   box.exec();
 }
 
