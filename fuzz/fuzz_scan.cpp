@@ -1,0 +1,179 @@
+// Begin Scan over any element record file with a few steps, any bound texts and any locale: the
+// output file holds StepCount x ElementCount records exactly when the scan reports success, and the
+// element file is left as it was.
+//
+// Input: step count byte, locale byte, bounds byte, upper text, lower text, then the element file.
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "base/checked_arithmetic.hpp"
+#include "base/number_text.hpp"
+#include "base/run_time_error.hpp"
+#include "fuzz_support.hpp"
+#include "network/element_file.hpp"
+#include "network/frequency_scan.hpp"
+#include "network/output_file.hpp"
+#include "network/output_record.hpp"
+
+using namespace tavelin;
+using namespace tavelin::fuzz;
+
+namespace {
+
+constexpr std::size_t kMaxElements = 200;
+constexpr std::array<std::int16_t, 8> kStepCounts = {0, 1, 2, 3, 4, 5, -1, 5};
+
+// Bounds that start a scan, so that most inputs reach the models; the C-locale texts are written
+// with the locale's separator.
+constexpr std::array<std::pair<const char*, const char*>, 6> kBounds = {{{"30", "1"},
+                                                                        {"14.3", "14.2"},
+                                                                        {"1e6", "0.001"},
+                                                                        {"29.75", "3.5"},
+                                                                        {"3.4e38", "1e-30"},
+                                                                        {"1.0000001", "1"}}};
+
+std::string WithSeparator(std::string text, const NumberLocale& locale) {
+  const std::size_t point = text.find('.');
+  if (point != std::string::npos) text.replace(point, 1, locale.decimal);
+  return text;
+}
+
+// Whether the bounds start a scan, worked out apart from the scan's own code.
+bool BoundsValid(const std::string& upperText, const std::string& lowerText, const NumberLocale& locale) {
+  float upper = 0.0f;
+  float lower = 0.0f;
+  try {
+    upper = CSng(ReadLocaleNumber(upperText, locale));
+    lower = CSng(ReadLocaleNumber(lowerText, locale));
+  } catch (const RunTimeError&) {
+    return false;
+  }
+  const double step = (static_cast<double>(upper) - static_cast<double>(lower)) / 99.0;
+  return lower > 0.0f && upper > lower && static_cast<float>(step) > 0.0f;
+}
+
+std::int16_t Int16At(const std::uint8_t* bytes) {
+  std::int16_t v;
+  std::memcpy(&v, bytes, sizeof v);
+  return v;
+}
+
+OutputRecord RecordAt(const std::vector<std::uint8_t>& bytes, std::size_t index) {
+  OutputRecord r;
+  DecodeOutputRecord(std::span<const std::byte, kOutputRecordLength>(
+                         reinterpret_cast<const std::byte*>(bytes.data()) + index * kOutputRecordLength,
+                         kOutputRecordLength),
+                     r);
+  return r;
+}
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  InputSplitter input(data, size);
+  const std::int16_t stepCount = kStepCounts[input.Byte() % kStepCounts.size()];
+  const std::uint8_t localeByte = input.Byte();
+  const NumberLocale locale = LocaleNumber(localeByte % kLocaleCount);
+  // A second scan deletes the file the first one left open twice over. Its records need not equal
+  // the first scan's: an element without a model, or an output that a model leaves after an abandoned
+  // quotient, keeps what the last record written held.
+  const bool scanTwice = (localeByte / kLocaleCount) % 2 == 1;
+  const std::uint8_t boundsByte = input.Byte();
+  std::string upperText = input.Text(16);
+  std::string lowerText = input.Text(16);
+  if (boundsByte % 4 != 0) {
+    const auto& bounds = kBounds[boundsByte % kBounds.size()];
+    upperText = WithSeparator(bounds.first, locale);
+    lowerText = WithSeparator(bounds.second, locale);
+  }
+  const std::size_t fileSize = std::min(input.RestSize(), kMaxElements * kElementRecordLength);
+  const std::uint8_t* file = input.Rest();
+
+  const std::string elementPath = ScratchFile("network.dat");
+  WriteFile(elementPath, file, fileSize);
+
+  MessageSink sink;
+  EndSink end;
+  RecordFiles files;
+  const Services services{sink, end, files, locale, ScratchFolder()};
+  NetworkState state;
+  Check(OpenElementFile(services, state, elementPath, [](std::int16_t) {}), "the element file did not open", &sink);
+  state.StepCount = stepCount;
+  const int elements = state.ElementCount;
+  const int expectedRecords = std::max<int>(stepCount, 0) * elements;
+  const bool valid = BoundsValid(upperText, lowerText, locale);
+
+  for (int run = 0; run < (scanTwice ? 2 : 1); ++run) {
+    sink.shown.clear();
+    const ScanOutcome outcome = BeginScan(services, state, upperText, lowerText);
+    Check(end.calls == 0, "the scan ended the program", &sink);
+    Check(outcome == ScanOutcome::kReopened, "the output file was not reopened", &sink);
+
+    const std::vector<std::uint8_t> output = ReadFile(OutputFilePath(services));
+    Check(output.size() % kOutputRecordLength == 0, "a partial output record", &sink);
+    const int records = static_cast<int>(output.size() / kOutputRecordLength);
+    Check(state.OutputRecordCount == records, "OutputRecordCount is not the file's record count", &sink);
+
+    const int status = sink.Count("Status");
+    const int setup = sink.Count("Error in Setup");
+    const int noRecords = sink.Count("Error - No Records");
+    const int stopped = sink.Count("Error in Scan");
+    Check(status + setup + noRecords + stopped == 1, "not exactly one outcome message", &sink);
+    Check(setup == (valid ? 0 : 1), valid ? "valid bounds refused" : "invalid bounds scanned", &sink);
+    Check(noRecords == (valid && elements == 0 ? 1 : 0), "wrong no-records refusal", &sink);
+    if (status == 1) {
+      Check(records == expectedRecords, "status shown, but " + std::to_string(records) + " records for " +
+                                            std::to_string(expectedRecords), &sink);
+      Check(sink.shown.back().text ==
+                "All records processed over the range of " + std::to_string(stepCount) + " frequencies.",
+            "wrong status text", &sink);
+    } else if (stopped == 1) {
+      Check(records < expectedRecords, "a stopped scan wrote every record", &sink);
+    } else {
+      Check(records == 0, "a refused scan left records", &sink);
+    }
+
+    // Records are grouped by step, carry their element's fields and one frequency per step, and the
+    // frequency rises from the lower bound.
+    double previousFrequency = 0.0;
+    for (int r = 0; r < records; ++r) {
+      const int step = elements > 0 ? r / elements : 0;
+      const int element = elements > 0 ? r % elements : 0;
+      const OutputRecord out = RecordAt(output, static_cast<std::size_t>(r));
+      const std::size_t base = static_cast<std::size_t>(element) * kElementRecordLength;
+      std::uint8_t elementBytes[kElementRecordLength] = {};
+      for (std::size_t i = 0; i < kElementRecordLength && base + i < fileSize; ++i) elementBytes[i] = file[base + i];
+      double value;
+      std::memcpy(&value, elementBytes + 80, sizeof value);
+      Check(out.ElementType == Int16At(elementBytes + 120) && out.ExtraWord == Int16At(elementBytes + 122) &&
+                SameBits(out.ElementValue, value),
+            "record " + std::to_string(r + 1) + " does not copy element " + std::to_string(element + 1), &sink);
+      if (element == 0) {
+        if (step == 0) {
+          const float lower = CSng(ReadLocaleNumber(lowerText, locale));
+          Check(SameBits(out.Frequency, static_cast<double>(lower)), "the first step is not at the lower bound",
+                &sink);
+        } else {
+          Check(out.Frequency > previousFrequency, "the frequency did not rise", &sink);
+        }
+        previousFrequency = out.Frequency;
+      } else {
+        Check(SameBits(out.Frequency, previousFrequency), "two frequencies in one step", &sink);
+      }
+    }
+
+
+  }
+
+  const std::vector<std::uint8_t> after = ReadFile(elementPath);
+  Check(after.size() == fileSize && (fileSize == 0 || std::memcmp(after.data(), file, fileSize) == 0),
+        "the scan changed the element file", &sink);
+  return 0;
+}
