@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -64,10 +65,16 @@ std::int16_t RecordFiles::FreeFile() const {
 void RecordFiles::Open(std::int16_t handle, const std::string& path, int recordLength) {
   if (handle < 1 || handle > kMaxHandle || IsOpen(handle)) throw RunTimeError(err::kBadFileNumber);
   if (path.empty()) throw RunTimeError(err::kPathFileAccess);
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // Only regular files hold records. Anything else is refused before it is opened, as opening a
+  // device can act on it and opening a named pipe for reading waits for a writer that may never
+  // come; not blocking and taking no terminal cover a file replaced in between.
+  struct stat before {};
+  if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) throw RunTimeError(err::kPathFileAccess);
+  constexpr int kFlags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0666);
   if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
     const int first = errno;
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | kFlags);
     if (fd < 0) throw RunTimeError(OpenErrorNumber(first));
   }
   if (fd < 0) throw RunTimeError(OpenErrorNumber(errno));
@@ -76,6 +83,7 @@ void RecordFiles::Open(std::int16_t handle, const std::string& path, int recordL
     ::close(fd);
     throw RunTimeError(err::kPathFileAccess);
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   File file;
   file.fd = fd;
   file.recordLength = recordLength;
@@ -107,6 +115,11 @@ void RecordFiles::Read(std::int16_t handle, std::int64_t recordNumber, std::span
     if (n == 0) break;  // end of file: the rest stays zero
     done += static_cast<std::size_t>(n);
   }
+  if (file.measuredLength >= 0) {
+    const std::int64_t had =
+        std::clamp<std::int64_t>(file.measuredLength - start, 0, static_cast<std::int64_t>(out.size()));
+    if (static_cast<std::int64_t>(done) < had) throw RunTimeError(err::kPastEndOfFile);
+  }
 }
 
 void RecordFiles::WriteNext(std::int16_t handle, std::span<const std::byte> record) {
@@ -124,12 +137,27 @@ void RecordFiles::WriteOut(File& file) {
       if (errno == EINTR) continue;
       const int error = errno;
       file.pending.clear();  // a failed write is reported once, not again at every flush
+      DropPartialRecord(file);
       throw RunTimeError(WriteErrorNumber(error));
     }
     done += static_cast<std::size_t>(n);
     file.writeOffset += n;
   }
   file.pending.clear();
+}
+
+// A record written only in part would be counted as a record and read back with zeros in place of
+// its missing fields. When it ends the file, it is cut off; the next record goes in its place.
+void RecordFiles::DropPartialRecord(File& file) {
+  if (file.recordLength <= 0) return;
+  const std::int64_t partial = file.writeOffset % file.recordLength;
+  if (partial == 0) return;
+  struct stat status {};
+  if (::fstat(file.fd, &status) == 0 && status.st_size == file.writeOffset) {
+    // Nothing more can be done when this fails too; the write's own error is what gets reported.
+    [[maybe_unused]] const int result = ::ftruncate(file.fd, static_cast<off_t>(file.writeOffset - partial));
+  }
+  file.writeOffset -= partial;
 }
 
 void RecordFiles::Flush(std::int16_t handle) { WriteOut(Get(handle)); }
@@ -139,7 +167,8 @@ std::int64_t RecordFiles::Length(std::int16_t handle) {
   WriteOut(file);
   struct stat status {};
   if (::fstat(file.fd, &status) != 0) throw RunTimeError(err::kDeviceIo);
-  return static_cast<std::int64_t>(status.st_size);
+  file.measuredLength = static_cast<std::int64_t>(status.st_size);
+  return file.measuredLength;
 }
 
 void RecordFiles::Close(std::int16_t handle) {

@@ -11,7 +11,8 @@ namespace tavelin {
 
 // The numbered random-access files of the program: a small table of handles, each a file of
 // fixed-length records numbered from 1. Failures raise RunTimeError with the file error numbers
-// (52 bad handle, 53/76 missing, 61 disk full, 63 bad record number, 70 permission, 75 access).
+// (52 bad handle, 53/76 missing, 61 disk full, 62 past the end, 63 bad record number, 70 permission,
+// 75 access).
 class RecordFiles {
  public:
   RecordFiles() = default;
@@ -29,16 +30,19 @@ class RecordFiles {
 
   bool IsOpen(std::int16_t handle) const;
 
-  // Reads record n into out (one record length). Bytes beyond the end of the file read as zero.
+  // Reads record n into out (one record length). Bytes beyond the end of the file read as zero, but
+  // a file that has become shorter than its last measured Length is no longer what was counted: a
+  // record that now comes up short of the bytes it had then raises 62.
   void Read(std::int16_t handle, std::int64_t recordNumber, std::span<std::byte> out);
 
   // Appends one record at the position after the last record written; writes are buffered.
   void WriteNext(std::int16_t handle, std::span<const std::byte> record);
 
-  // Writes out buffered records; a write that fails raises its error here.
+  // Writes out buffered records; a write that fails raises its error here, and a record that it
+  // wrote only in part is cut off the end of the file again.
   void Flush(std::int16_t handle);
 
-  // Length of the file in bytes, buffered records included.
+  // Length of the file in bytes, buffered records included; remembered for Read.
   std::int64_t Length(std::int16_t handle);
 
   // Closing a handle that is not open does nothing.
@@ -50,10 +54,12 @@ class RecordFiles {
     int fd = -1;
     int recordLength = 0;
     std::int64_t writeOffset = 0;
+    std::int64_t measuredLength = -1;  // the last Length, -1 before any
     std::vector<std::byte> pending;
   };
   File& Get(std::int16_t handle);
   static void WriteOut(File& file);
+  static void DropPartialRecord(File& file);
 
   std::map<std::int16_t, File> files_;
 };

@@ -12,6 +12,7 @@ std::string DescribeError(int number) {
     case err::kFileNotFound: return "File not found";
     case err::kDeviceIo: return "Device I/O error";
     case err::kDiskFull: return "Disk full";
+    case err::kPastEndOfFile: return "Input past end of file";
     case err::kBadRecordNumber: return "Bad record number";
     case err::kTooManyFiles: return "Too many files";
     case err::kPermissionDenied: return "Permission denied";

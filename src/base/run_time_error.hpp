@@ -15,6 +15,7 @@ inline constexpr int kBadFileNumber = 52;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIo = 57;
 inline constexpr int kDiskFull = 61;
+inline constexpr int kPastEndOfFile = 62;
 inline constexpr int kBadRecordNumber = 63;
 inline constexpr int kTooManyFiles = 67;
 inline constexpr int kPermissionDenied = 70;

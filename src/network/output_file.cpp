@@ -67,12 +67,17 @@ bool CreateOutputFile(const Services& services, NetworkState& state) {
   } catch (const RunTimeError& e) {
     warn(e);
   }
+  bool opened = false;
   try {
     services.files.Open(state.OutputWriteFile, OutputFilePath(services), kOutputRecordLength);
+    opened = true;
   } catch (const RunTimeError& e) {
     warn(e);
   }
-  return services.files.IsOpen(state.OutputWriteFile);
+  // A handle whose file did not open names no file of ours. Kept, its number would go to the next
+  // file opened, and the next scan would close that file in place of the output file.
+  if (!opened) state.OutputWriteFile = 0;
+  return opened;
 }
 
 void WriteOutputRecord(const Services& services, NetworkState& state) {
@@ -91,9 +96,11 @@ void WriteOutputRecord(const Services& services, NetworkState& state) {
 }
 
 bool ReopenOutputFile(const Services& services, NetworkState& state) {
+  bool opened = false;
   try {
     state.OutputReadFile = services.files.FreeFile();
     services.files.Open(state.OutputReadFile, OutputFilePath(services), kOutputRecordLength);
+    opened = true;
     // The writer's buffered records belong to the count.
     if (services.files.IsOpen(state.OutputWriteFile)) services.files.Flush(state.OutputWriteFile);
     state.OutputRecordCount = CountRecords(services.files.Length(state.OutputReadFile), kOutputRecordLength);
@@ -102,6 +109,7 @@ bool ReopenOutputFile(const Services& services, NetworkState& state) {
     state.Node.NodeVoltageIm = 0.0;
     return true;
   } catch (const RunTimeError& e) {
+    if (!opened) state.OutputReadFile = 0;  // as for the writing handle
     services.messages.Show("File open error, " + std::to_string(e.Number()),
                            "Fatal Error in Opening Network Data File");
     return false;

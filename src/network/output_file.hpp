@@ -16,7 +16,7 @@ std::string OutputFilePath(const Services& services);
 bool DeleteOutputFile(const Services& services, NetworkState& state);
 
 // Creates the new, empty file on OutputWriteFile. A failing step is reported and the next one
-// runs; returns whether the file ended up open for writing.
+// runs; returns whether the file ended up open for writing. When it did not, OutputWriteFile is 0.
 bool CreateOutputFile(const Services& services, NetworkState& state);
 
 // Completes OutputRecord from the current element and frequency, appends it, and carries its
@@ -25,7 +25,7 @@ void WriteOutputRecord(const Services& services, NetworkState& state);
 
 // Opens the file for reading on OutputReadFile and counts its records, then resets the record
 // counter and the node voltage. Returns true when all of that succeeded, so the plot controls can
-// be enabled; a failure has been reported.
+// be enabled; a failure has been reported. A file that did not open leaves OutputReadFile 0.
 bool ReopenOutputFile(const Services& services, NetworkState& state);
 
 }  // namespace tavelin

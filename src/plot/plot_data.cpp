@@ -156,7 +156,10 @@ void ReadOutputRecord(const Services& services, const NetworkState& state, int n
 }
 
 bool ComputePlot(const Services& services, NetworkState& state, const PlotRequest& request, PlotData& data) {
-  if (!(state.ElementCount > 0 && state.OutputRecordCount >= state.ElementCount)) {
+  // A scan whose output file could not be opened again left no records to read, whatever the count
+  // of the scan before says.
+  if (!(state.ElementCount > 0 && state.OutputRecordCount >= state.ElementCount &&
+        services.files.IsOpen(state.OutputReadFile))) {
     services.messages.Show("No Elements in Network or not enough records - Check Input Data!", "Error");
     return false;
   }

@@ -205,7 +205,13 @@ void DrawLogCurve(PlotCanvas& canvas, const std::vector<double>& frequencies, co
     DrawTicks(canvas);
     DrawFrequencyLabels(canvas);
   } catch (const RunTimeError& e) {
-    if (e.Number() == err::kInvalidCall) canvas.reporting.messages.Show(kLogPlotMessage, kLogPlotTitle);
+    if (e.Number() == err::kInvalidCall) {
+      canvas.reporting.messages.Show(kLogPlotMessage, kLogPlotTitle);
+    } else {
+      // Said, as a value too far above the bottom of the scale would otherwise leave a plot without
+      // its markers and no word why.
+      canvas.reporting.messages.Show("Error Code " + std::to_string(e.Number()), "Error in Drawing Log Curve");
+    }
   }
 }
 

@@ -73,8 +73,9 @@ struct PlotCanvas {
 };
 
 // Draws the whole plot of data with the given title. Points that PlottablePoint refuses are left out
-// without a word (Compute and Plot has named them); a frequency span of zero puts the markers on the
-// vertical centre line and a value span of zero on the horizontal one.
+// without a word (Compute and Plot has named them); a logarithmic curve that cannot be drawn on is
+// reported like its grid. A frequency span of zero puts the markers on the vertical centre line and
+// a value span of zero on the horizontal one.
 void DrawPlot(PlotCanvas& canvas, const PlotData& data, const std::string& title);
 
 void FindRanges(PlotRanges& ranges, const std::vector<double>& frequencies, const std::vector<double>& values,

@@ -307,9 +307,10 @@ TEST_F(ComputePlotTest, TextsAreReadInTheUsersLocale) {
 TEST_F(ComputePlotTest, AFileThatCannotBeReadIsReportedNotThrown) {
   state.ElementCount = 1;
   state.OutputRecordCount = 3;
-  state.OutputReadFile = 9;  // never opened
+  state.OutputReadFile = 9;  // never opened: the count is of a file no longer there
   EXPECT_FALSE(Compute());
-  EXPECT_EQ(messages.shown, (std::vector<ShownMessage>{{"Run-time error 52: Bad file name or number", "Tavelin"}}));
+  EXPECT_EQ(messages.shown, (std::vector<ShownMessage>{
+                                {"No Elements in Network or not enough records - Check Input Data!", "Error"}}));
 }
 
 }  // namespace

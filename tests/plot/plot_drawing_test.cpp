@@ -284,11 +284,13 @@ TEST_F(PlotDrawing, LogCurveStopsAtAValueThatIsNotPositive) {
 }
 
 TEST_F(PlotDrawing, LogScaleErrorsAreTrappedAndTheTitleStillDrawn) {
-  // No decades: the labels divide 0 by 0 (grid message) and the curve divides by zero (silent).
+  // No decades: the labels divide 0 by 0 and so does the curve; each says so.
   Draw(LogData({1, 2}, {1, 2}, 0, 1));
-  ASSERT_EQ(messages.shown.size(), 1u);
+  ASSERT_EQ(messages.shown.size(), 2u);
   EXPECT_EQ(messages.shown[0].text, "Error Code 6");
   EXPECT_EQ(messages.shown[0].title, "Error in Drawing Log Horiz Grid");
+  EXPECT_EQ(messages.shown[1].text, "Error Code 6");
+  EXPECT_EQ(messages.shown[1].title, "Error in Drawing Log Curve");
   EXPECT_TRUE(surface.Of(Kind::kCircle).empty());
   EXPECT_EQ(surface.Texts(), std::vector<std::string>{"Impedance (Ohms)"});
 }
