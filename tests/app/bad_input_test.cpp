@@ -247,14 +247,21 @@ std::string Listing(const ElementFields& e, int n) {
          " with value = " + FormatPattern(known ? e.value : 0.0, "#0.000#", NumberLocale{});
 }
 
-// The frequency of step k (from 0) of a scan from 1 to 30 MHz: a single-precision step of a 99th of
-// the band, added k times to a double.
-double StepFrequency(int k) {
-  const auto step = static_cast<float>((30.0 - 1.0) / 99.0);
-  double f = 1.0;
-  for (int i = 0; i < k; ++i) f += static_cast<double>(step);
-  return f;
-}
+// The bounds of a scan as typed, and the frequency of its step k (from 0): single-precision bounds,
+// a single-precision step of a 99th of the band, added k times to a double.
+struct Band {
+  std::string lower = "1";
+  std::string upper = "30";
+
+  double StepFrequency(int k) const {
+    const auto low = static_cast<float>(std::stod(lower));
+    const auto high = static_cast<float>(std::stod(upper));
+    const auto step = static_cast<float>((static_cast<double>(high) - static_cast<double>(low)) / 99.0);
+    double f = low;
+    for (int i = 0; i < k; ++i) f += static_cast<double>(step);
+    return f;
+  }
+};
 
 // The plotted variable computed from the record with the standard library: magnitudes by hypot,
 // angles by atan2 (the quadrant rule on the imaginary axis is the program's: +90 above, -90 on and
@@ -507,7 +514,7 @@ void CheckPlot(BadInputTest& t, const std::vector<std::byte>& out, int elements,
   }
 }
 
-void ExerciseNetwork(BadInputTest& t, const std::vector<std::byte>& bytes) {
+void ExerciseNetwork(BadInputTest& t, const std::vector<std::byte>& bytes, const Band& band) {
   constexpr int kSteps = 5;
   t.Open(t.WriteElementFile("net.dat", bytes));
   const int elements = CountOf(bytes.size(), 124);
@@ -520,7 +527,7 @@ void ExerciseNetwork(BadInputTest& t, const std::vector<std::byte>& bytes) {
 
   t.window.State().StepCount = kSteps;
   t.messages.shown.clear();
-  t.Scan("1", "30");
+  t.Scan(band.lower, band.upper);
   const std::vector<Box> boxes = Boxes(t.messages.shown);
   ASSERT_GE(boxes.size(), 2u);
   EXPECT_EQ(boxes.front(), kFirstScanWarning);
@@ -544,13 +551,13 @@ void ExerciseNetwork(BadInputTest& t, const std::vector<std::byte>& bytes) {
     EXPECT_LT(records, kSteps * elements);
     const std::string where = " at element " + std::to_string(records % elements + 1) + " of " +
                               std::to_string(elements) + ", frequency " +
-                              FormatGeneral(StepFrequency(records / elements), NumberLocale{}) + " MHz.";
+                              FormatGeneral(band.StepFrequency(records / elements), NumberLocale{}) + " MHz.";
     EXPECT_NE(last.text.find(where), std::string::npos) << last.text << " / " << where;
   }
   for (int r = 1; r <= records; ++r) {
     const OutputFields o = OutputAt(out, r);
     const ElementFields e = ElementAt(bytes, (r - 1) % elements + 1);
-    EXPECT_EQ(o.frequency, StepFrequency((r - 1) / elements)) << "record " << r;
+    EXPECT_EQ(o.frequency, band.StepFrequency((r - 1) / elements)) << "record " << r;
     EXPECT_EQ(Bits(o.value), Bits(e.value)) << "record " << r;
     EXPECT_EQ(o.type, e.type) << "record " << r;
     EXPECT_EQ(o.extra, e.extra) << "record " << r;
@@ -558,10 +565,10 @@ void ExerciseNetwork(BadInputTest& t, const std::vector<std::byte>& bytes) {
   for (int variable = 0; variable < 7; ++variable) CheckPlot(t, out, elements, records, variable);
 }
 
-Row NetworkRow(std::string name, std::vector<std::byte> bytes) {
+Row NetworkRow(std::string name, std::vector<std::byte> bytes, Band band = {}) {
   Row row;
   row.name = std::move(name);
-  row.act = [bytes](BadInputTest& t) { ExerciseNetwork(t, bytes); };
+  row.act = [bytes, band](BadInputTest& t) { ExerciseNetwork(t, bytes, band); };
   row.ownMessages = true;
   return row;
 }
@@ -626,6 +633,12 @@ void AddElementFileRows(std::vector<Row>& rows) {
     rows.push_back(NetworkRow("Length" + std::to_string(length),
                               std::vector<std::byte>(four.begin(), four.begin() + static_cast<std::ptrdiff_t>(length))));
   }
+
+  // Bounds that are numbers but far from radio: every element model at the edges of the number range.
+  const std::vector<std::byte> every = testing::ReadBytes(std::string(TAVELIN_SOURCE_DIR) + "/examples/every-element.dat");
+  rows.push_back(NetworkRow("EveryElementAtTinyFrequencies", every, {"1e-30", "2e-30"}));
+  rows.push_back(NetworkRow("EveryElementAtSubnormalFrequencies", every, {"1e-40", "1e-38"}));
+  rows.push_back(NetworkRow("EveryElementAtHugeFrequencies", every, {"1e37", "3e38"}));
 }
 
 // ---- what File > Open is given instead of an element file ----
@@ -994,6 +1007,9 @@ void AddTextRows(std::vector<Row>& rows) {
                               "Points Not Plotted"}}));
   rows.push_back(PlotBoxRow("DecadesBeyond16Bits", &frmArchiveProcessor::txtDecades, "40000", 0, false,
                             {{"The Decades for Log Plot box must hold a number from -32768 to 32767.", kInvalidInput}}));
+  // The grid runs out of doubles after 308 decades and says so; the rest is drawn.
+  rows.push_back(PlotBoxRow("DecadesLargestOnLogScale", &frmArchiveProcessor::txtDecades, "32767", 2, true,
+                            {{"Error Code 6", "Error in Drawing Log Horiz Grid"}}, true));
   rows.push_back(PlotBoxRow("DecadesZeroOnLogScale", &frmArchiveProcessor::txtDecades, "0.4", 2, true,
                             {{"Invalid # of Decades or Invalid Minimum Value for Log Plot", kInvalidInput}}));
   rows.push_back(PlotBoxRow("MinValueBeyondSinglePrecision", &frmArchiveProcessor::txtMinValue, "1e39", 2, true,
