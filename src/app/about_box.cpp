@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/form_font.hpp"
+#include "plot/form_font.hpp"
 #include "base/run_time_error.hpp"
 
 namespace tavelin {

@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <csignal>
 
-#include "app/form_font.hpp"
+#include "plot/form_font.hpp"
 #include "app/main_window.hpp"
 #include "app/qt_services.hpp"
 

@@ -13,7 +13,7 @@
 #include <QWindow>
 
 #include "app/configure_dialog.hpp"
-#include "app/form_font.hpp"
+#include "plot/form_font.hpp"
 #include "base/run_time_error.hpp"
 #include "base/number_text.hpp"
 #include "network/element_file.hpp"

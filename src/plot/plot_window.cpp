@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "plot/form_font.hpp"
 #include "plot/qt_plot_surface.hpp"
 
 namespace tavelin {
@@ -25,7 +26,7 @@ int ToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsP
 
 QPushButton* MakeButton(const QString& caption, QWidget* parent, int left, int top, int width, int height) {
   auto* button = new QPushButton(caption, parent);
-  button->setFont(PlotFont(8.25, false));
+  button->setFont(FormFont(8.25, false));
   button->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
   return button;
 }

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "plot/form_font.hpp"
+
 namespace tavelin {
 
 namespace {
@@ -36,22 +38,8 @@ inline QRgb Over(QRgb src, QRgb dst) { return src + ByteMul(dst, 255u - qAlpha(s
 
 }  // namespace
 
-QFont PlotFont(double points, bool bold) {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  const QStringList available = QFontDatabase::families();
-  for (const char* family : {"Liberation Sans", "Arimo", "Nimbus Sans", "Arial"}) {
-    if (available.contains(QString::fromLatin1(family))) {
-      font.setFamily(QString::fromLatin1(family));
-      break;
-    }
-  }
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
-
 QtPlotSurface::QtPlotSurface(QImage& picture, Rgb foreColor)
-    : picture_(picture), font_(PlotFont(8.0, true)), metrics_(font_), fore_(foreColor), fill_(QBColor(0)) {
+    : picture_(picture), font_(FormFont(8.0, true)), metrics_(font_), fore_(foreColor), fill_(QBColor(0)) {
   // Markers are blended straight into 32-bit premultiplied pixels.
   if (picture_.format() != QImage::Format_RGB32 && picture_.format() != QImage::Format_ARGB32_Premultiplied) {
     picture_.convertTo(QImage::Format_ARGB32_Premultiplied);
@@ -86,7 +74,7 @@ void QtPlotSurface::Clear(const QColor& background) {
 }
 
 void QtPlotSurface::SetFont(double points, bool bold) {
-  font_ = PlotFont(points, bold);
+  font_ = FormFont(points, bold);
   metrics_ = QFontMetricsF(font_, &picture_);
   if (painter_.isActive()) painter_.setFont(font_);
 }

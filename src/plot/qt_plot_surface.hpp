@@ -14,10 +14,6 @@
 
 namespace tavelin {
 
-// The sans serif of the plot window at a given size; faces with the narrow metrics the layout was
-// drawn for come first.
-QFont PlotFont(double points, bool bold);
-
 // A plot surface on an image: twips in, 15 twips to a pixel, 96 dots per inch for the fonts.
 // Markers are stamped from small antialiased images rendered once per quarter-pixel offset, which
 // keeps a redraw of tens of thousands of points within a few milliseconds.

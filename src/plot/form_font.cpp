@@ -1,4 +1,4 @@
-#include "app/form_font.hpp"
+#include "plot/form_font.hpp"
 
 #include <QFontDatabase>
 #include <QStringList>
@@ -8,7 +8,7 @@ namespace tavelin {
 QFont FormFont(double pointSize, bool bold) {
   static const QStringList kPreferred = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                                          QStringLiteral("Nimbus Sans"), QStringLiteral("Arial")};
-  QFont font;
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
   const QStringList available = QFontDatabase::families();
   for (const QString& family : kPreferred) {
     if (available.contains(family)) {

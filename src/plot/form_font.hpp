@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QFont>
+
+namespace tavelin {
+
+// The font of the program's windows and of the plot at a given size. The layouts were drawn for a
+// narrow sans serif, so a face with Arial's metrics is preferred over a wider system default.
+QFont FormFont(double pointSize, bool bold = false);
+
+}  // namespace tavelin
