@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_support.hpp"
 #include "network/element_file.hpp"
 #include "network/frequency_scan.hpp"
 #include "network/network_text.hpp"
@@ -15,16 +16,8 @@
 namespace tavelin {
 namespace {
 
-class SilentMessages : public MessageBoxes {
- public:
-  void Show(const std::string&, const std::string&) override { ++shown; }
-  int shown = 0;
-};
-
-class NoEnd : public ProgramEnd {
- public:
-  void EndNow() override {}
-};
+using bench::NoEnd;
+using bench::SilentMessages;
 
 std::string MixedNetwork(int elements) {
   static const char* const kCycle[] = {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "bench_support.hpp"
 #include "solver/element_models.hpp"
 #include "solver/lines_and_stubs.hpp"
 
@@ -11,11 +12,7 @@ namespace tavelin {
 namespace {
 
 // The cases are chosen to show no message; one that did would time a different path.
-class SilentMessages : public MessageBoxes {
- public:
-  void Show(const std::string&, const std::string&) override { ++shown; }
-  int shown = 0;
-};
+using bench::SilentMessages;
 
 void CheckSilent(benchmark::State& state, const SilentMessages& messages) {
   if (messages.shown != 0) state.SkipWithError("a message box was shown");
