@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -25,6 +26,22 @@ TempDir::~TempDir() {
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, ignored);
   std::filesystem::remove_all(path_, ignored);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+  if (::getrlimit(RLIMIT_FSIZE, &old_) != 0) throw std::runtime_error("getrlimit failed");
+  oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of killing us
+  rlimit limited = old_;
+  limited.rlim_cur = bytes;
+  if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) {
+    std::signal(SIGXFSZ, oldSignal_);
+    throw std::runtime_error("setrlimit failed");
+  }
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  ::setrlimit(RLIMIT_FSIZE, &old_);
+  std::signal(SIGXFSZ, oldSignal_);
 }
 
 void WriteBytes(const std::string& path, const std::vector<std::byte>& bytes) {

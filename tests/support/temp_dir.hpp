@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/resource.h>
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -20,6 +22,19 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// While it lives, a write that would make a file larger than the given size fails as a full disk does.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldSignal_)(int) = nullptr;
 };
 
 void WriteBytes(const std::string& path, const std::vector<std::byte>& bytes);
