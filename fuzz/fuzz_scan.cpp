@@ -1,17 +1,20 @@
 // Begin Scan over any element record file with a few steps, any bound texts and any locale: the
-// output file holds StepCount x ElementCount records exactly when the scan reports success, and the
+// output file holds StepCount x ElementCount records exactly when the scan reports success, every
+// record belongs to its element and step, sensible networks give the textbook impedance, and the
 // element file is left as it was.
 //
 // Input: step count byte, locale byte, bounds byte, upper text, lower text, then the element file.
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/checked_arithmetic.hpp"
 #include "base/number_text.hpp"
