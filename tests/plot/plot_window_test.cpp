@@ -7,209 +7,110 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <cmath>
-#include <filesystem>
-#include <functional>
+#include <limits>
 
+#include "plot/qt_plot_surface.hpp"
 #include "support/recording.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavelin {
 namespace {
 
-using testing::RecordingMessages;
-using testing::ShownMessage;
-using testing::TempDir;
-
 const QColor kBlue(0, 0, 255);
 
-// Writes the print job to a PDF file instead of a printer, or cancels it.
-class PdfPrinter : public PrinterService {
- public:
-  bool Prepare(QPrinter& printer, QWidget*) override {
-    ++calls;
-    if (path.empty()) return false;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(path));
-    return true;
-  }
-  std::string path;
-  int calls = 0;
-};
-
-// Messages that can act while a box would be open, as a user could.
-class ActingMessages : public RecordingMessages {
- public:
-  void Show(const std::string& text, const std::string& title) override {
-    RecordingMessages::Show(text, title);
-    if (whileOpen) {
-      auto act = std::move(whileOpen);
-      whileOpen = nullptr;
-      act();
-    }
-  }
-  std::function<void()> whileOpen;
-};
-
-void Settle() {
-  QCoreApplication::processEvents();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-class PlotWindow : public ::testing::Test {
+// The test is the window's message boxes and its printer, which writes a PDF file or, without one,
+// is cancelled.
+class PlotWindow : public ::testing::Test, public PrinterService, public testing::RecordingMessages {
  protected:
-  PlotWindow() {
-    data.PointCount = 3;
-    data.PlotFrequencies = {1, 2, 3};
-    data.PlotValues = {1, 2, 3};
-    data.PlotTitle = "Voltage (Volts)";
+  bool Prepare(QPrinter& printer, QWidget*) override {
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    return !pdf.empty();
   }
   ~PlotWindow() override { delete window.data(); }
-
-  void Open() {
-    window = new frmPlot(data, reporting, printer);
-    window->show();
-    Settle();
+  // Opens the window at its own size, or grows it by some pixels; then lets the events run.
+  void Grow(int pixels = 0) {
+    if (!window) (window = new frmPlot(data, reporting, *this))->show();
+    window->resize(window->width(), window->height() + pixels);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-
-  // Colour of the picture where a point at fractions (xf, yf) of the plot area has its centre.
-  QColor At(double xf, double yf) const {
+  // The colour of the window's picture, or another image of it, where a point at fractions (xf, yf)
+  // of the plot area has its centre.
+  QColor At(double xf, double yf, const QImage* image = nullptr) const {
     const PlotGeometry& g = window->Geometry();
-    const double x = g.PlotLeft + xf * g.PlotWidth;
-    const double y = g.PlotTop + g.PlotHeight - yf * g.PlotHeight;
-    return window->Picture().pixelColor(static_cast<int>(x / 15), static_cast<int>(y / 15));
+    const QPoint pixel((g.PlotLeft + xf * g.PlotWidth) / 15, (g.PlotTop + (1 - yf) * g.PlotHeight) / 15);
+    return (image ? *image : window->Picture()).pixelColor(pixel);
   }
 
-  void ResizeOuterHeight(int pixels) {
-    const int frame = window->frameGeometry().height() - window->height();
-    window->resize(window->width(), pixels - frame);
-    Settle();
-  }
-
-  ActingMessages messages;
-  Reporting reporting{messages, NumberLocale{}};
-  PdfPrinter printer;
-  PlotData data;
+  Reporting reporting{*this, NumberLocale{}};
+  PlotData data{3, {1, 2, 3}, {1, 2, 3}, "Voltage (Volts)"};
   QPointer<frmPlot> window;
+  std::string pdf;
 };
 
-TEST_F(PlotWindow, OpensAtItsDesignedSizeWithTheButtonsLaidOutFromTheOuterSize) {
-  Open();
-  EXPECT_EQ(window->size(), QSize(525, 506));
-  EXPECT_TRUE(window->windowTitle().isEmpty());
-  EXPECT_EQ(window->cmdOK->text(), "OK");
-  EXPECT_EQ(window->cmdPrint->text(), "Print");
-  EXPECT_EQ(window->cmdOK->font().pointSizeF(), 8.25);
-  EXPECT_EQ(window->cmdOK->size(), QSize(33, 21));
-
-  const QRect outer = window->frameGeometry();
-  const PlotGeometry& g = window->Geometry();
-  EXPECT_EQ(g.WindowWidth, outer.width() * 15.0f);
-  EXPECT_EQ(g.WindowHeight, outer.height() * 15.0f);
-  EXPECT_EQ(window->cmdPrint->pos(), QPoint(std::lround(0.4 * outer.width()), std::lround(0.5 * outer.height())));
-  EXPECT_EQ(window->cmdOK->pos(), QPoint(std::lround(0.55 * outer.width()), std::lround(0.5 * outer.height())));
-
-  // The three markers run from the bottom-left to the top-right corner of the plot area.
-  for (double f : {0.0, 0.5, 1.0}) EXPECT_EQ(At(f, f), kBlue) << f;
-  // What the window shows is that picture.
-  const QImage shown = window->grab().toImage();
-  const PlotGeometry& geometry = window->Geometry();
-  EXPECT_EQ(shown.pixelColor(static_cast<int>((geometry.PlotLeft + geometry.PlotWidth / 2) / 15),
-                             static_cast<int>((geometry.PlotTop + geometry.PlotHeight / 2) / 15)),
-            kBlue);
-  EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(PlotWindow, TextGrowsWhenTheOuterHeightPasses6000Twips) {
-  Open();
-  ResizeOuterHeight(400);  // 6000 twips
-  ASSERT_EQ(window->frameGeometry().height(), 400);
-  EXPECT_EQ(window->FontPoints(), 8);
-  EXPECT_EQ(window->Geometry().WindowHeight, 6000);
-  ResizeOuterHeight(401);  // 6015 twips
-  EXPECT_EQ(window->FontPoints(), 12);
-  EXPECT_EQ(window->cmdOK->y(), std::lround(0.5 * 401));
-  EXPECT_EQ(At(1, 1), kBlue);  // the plot follows the new size
-}
-
-TEST_F(PlotWindow, RedrawShowsNewDataAtOnceAndARefusedComputeChangesNothing) {
-  Open();
-  EXPECT_NE(At(0, 1), kBlue);
+TEST_F(PlotWindow, ShowsRedrawsPrintsAndClosesOnOk) {
+  Grow();
+  // The markers run from the bottom-left to the top-right corner, and the window shows that picture.
+  const QImage grabbed = window->grab().toImage();
+  EXPECT_TRUE(At(0, 0) == kBlue && At(1, 1) == kBlue && At(0.5, 0.5, &grabbed) == kBlue);
+  // New data are drawn at a Redraw, not at a resize (a refused Compute and Plot changes nothing).
   data.PlotValues = {3, 2, 1};
-  // The data changed without a Redraw (a refused Compute and Plot): a resize keeps the old picture.
-  ResizeOuterHeight(window->frameGeometry().height() + 1);
-  EXPECT_NE(At(0, 1), kBlue);
+  Grow(1);
   EXPECT_EQ(At(1, 1), kBlue);
   window->Redraw();
-  EXPECT_EQ(At(0, 1), kBlue);
-  EXPECT_EQ(At(1, 0), kBlue);
-  EXPECT_NE(At(1, 1), kBlue);
-}
-
-TEST_F(PlotWindow, OkClosesAndDestroysTheWindow) {
-  Open();
+  EXPECT_TRUE(At(0, 1) == kBlue && At(1, 0) == kBlue && At(1, 1) != kBlue);
+  // Printing: cancelled, nothing; else one page with the window's picture at its size in pixels.
+  window->cmdPrint->click();
+  testing::TempDir dir;
+  pdf = dir.File("plot.pdf");
+  window->cmdPrint->click();
+  const auto bytes = testing::ReadBytes(pdf);
+  const std::string text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  EXPECT_TRUE(text.starts_with("%PDF-") && text.find("/Count 1") != std::string::npos);
+  EXPECT_NE(text.find("/Width 525\n/Height 507"), std::string::npos);
+  EXPECT_TRUE(shown.empty());
   window->cmdOK->click();
-  Settle();
+  Grow();
   EXPECT_TRUE(window.isNull());
 }
 
-TEST_F(PlotWindow, PrintWritesTheWindowsPictureOnOnePage) {
-  TempDir dir;
-  printer.path = dir.File("plot.pdf");
-  Open();
-  window->cmdPrint->click();
-  EXPECT_EQ(printer.calls, 1);
-  const auto bytes = testing::ReadBytes(printer.path);
-  const std::string pdf(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  ASSERT_GT(pdf.size(), 1000u);
-  EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
-  std::size_t pages = 0;
-  for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos; at = pdf.find("/Type /Page", at + 1)) {
-    if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
+// The surface on an image, 15 twips to a pixel.
+TEST(QtPlotSurface, MarkersLinesAndTextLandWhereTheTwipsSay) {
+  const QColor white(Qt::white);
+  QImage image(100, 80, QImage::Format_RGB32);
+  image.fill(white);
+  float height = 0, width = 0;
+  {
+    QtPlotSurface s(image, Rgb{0, 0, 0});
+    s.SetFillColor(QBColor(9));
+    s.FilledCircle(20.5f * 15, 20.5f * 15, 30, QBColor(9));  // 2 pixels round the centre of pixel (20, 20)
+    s.FilledCircle(0, 0, 30, QBColor(9));                    // clipped at the corner
+    for (float x : {-1e30f, 1e30f, std::numeric_limits<float>::quiet_NaN()}) {
+      s.FilledCircle(x, 65 * 15, 30, QBColor(9));  // nowhere to be seen
+    }
+    s.Line(0, 50 * 15 + 7, 99 * 15, 50 * 15 + 7, QBColor(12));
+    s.Line(70 * 15 + 3, 0, 70 * 15 + 3, 40 * 15, QBColor(0));
+    s.SetFont(12, true);
+    height = s.TextHeight("dummy");
+    width = s.TextWidth("Hg");
+    s.PrintText(40 * 15, 60 * 15, "Hg");
   }
-  EXPECT_EQ(pages, 1u);
-  // The image on the page has the window's size in pixels.
-  EXPECT_NE(pdf.find("/Width 525"), std::string::npos);
-  EXPECT_NE(pdf.find("/Height 506"), std::string::npos);
-  EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(PlotWindow, CancelledPrintingDoesNothing) {
-  Open();
-  window->cmdPrint->click();
-  EXPECT_EQ(printer.calls, 1);
-  EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(PlotWindow, LogMessagesComeAfterTheDrawingAtEveryResize) {
-  data.PointCount = 6;
-  data.PlotFrequencies = {1, 2, 3, 4, 5, 6};
-  data.PlotValues = {1, 2, 3, 4, 0, 6};
-  data.LogPlot = true;
-  data.LogDecades = 1;
-  data.LogMinValue = 1;
-  Open();
-  const ShownMessage logMessage{"Log Plots cannot plot negative values! Use the Linear Plot!",
-                                "Error in Logarithmic Plotting"};
-  EXPECT_EQ(messages.shown, std::vector<ShownMessage>{logMessage});
-  EXPECT_EQ(At(0.6, 0.60206), kBlue);  // point 4 was drawn before the zero stopped the curve
-
-  // A resize while the box is open draws again but does not stack a second copy of it.
-  messages.whileOpen = [this] { ResizeOuterHeight(window->frameGeometry().height() + 10); };
-  ResizeOuterHeight(window->frameGeometry().height() + 1);
-  EXPECT_EQ(messages.shown.size(), 2u);
-  ResizeOuterHeight(window->frameGeometry().height() + 1);
-  EXPECT_EQ(messages.shown.size(), 3u);
-}
-
-TEST_F(PlotWindow, ClosingTheWindowWhileItsMessageIsOpenIsSafe) {
-  data.LogPlot = true;
-  data.LogDecades = 0;  // the grid's "Error Code 6" message
-  data.LogMinValue = 1;
-  messages.whileOpen = [this] { delete window.data(); };
-  Open();
-  EXPECT_TRUE(window.isNull());
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0].text, "Error Code 6");
+  EXPECT_TRUE(image.pixelColor(20, 20) == kBlue && image.pixelColor(0, 0) == kBlue);
+  EXPECT_TRUE(image.pixelColor(20, 25) == white && image.pixelColor(15, 20) == white);
+  for (int x = 1; x < 98; ++x) {
+    EXPECT_TRUE(image.pixelColor(x, 50) == QColor(Qt::red) && image.pixelColor(x, 49) == white &&
+                image.pixelColor(x, 51) == white) << x;
+  }
+  EXPECT_TRUE(image.pixelColor(70, 10) == QColor(Qt::black) && image.pixelColor(71, 10) == white);
+  // A 12-point line of text at 96 dots per inch is somewhat higher than its 240-twip em; below the
+  // lines, the only ink is the text's, inside its box whose top-left corner is the given point.
+  EXPECT_TRUE(height > 240 && height < 330) << height;
+  QRect ink;
+  for (int y = 52; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) ink |= image.pixelColor(x, y) == white ? QRect() : QRect(x, y, 1, 1);
+  }
+  EXPECT_TRUE(QRect(40, 60, std::ceil(width / 15) + 1, std::ceil(height / 15) + 1).contains(ink) && ink.height() > 5)
+      << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
 }
 
 }  // namespace
