@@ -138,7 +138,7 @@ void RecordFiles::WriteOut(File& file) {
       const int error = errno;
       file.pending.clear();  // a failed write is reported once, not again at every flush
       DropPartialRecord(file);
-      throw RunTimeError(WriteErrorNumber(error));
+      throw FileWriteError(WriteErrorNumber(error));
     }
     done += static_cast<std::size_t>(n);
     file.writeOffset += n;
@@ -183,7 +183,7 @@ void RecordFiles::Close(std::int16_t handle) {
     ::close(fd);
     throw;
   }
-  if (::close(fd) != 0 && errno != EINTR) throw RunTimeError(WriteErrorNumber(errno));
+  if (::close(fd) != 0 && errno != EINTR) throw FileWriteError(WriteErrorNumber(errno));
 }
 
 void RecordFiles::CloseAll() {

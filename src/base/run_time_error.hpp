@@ -37,4 +37,11 @@ class RunTimeError : public std::runtime_error {
   int number_;
 };
 
+// A failed write to a record file. Writes are buffered, so the failure shows up some records after
+// the one that met it: where the data stops is told by the file, not by the statement that raised.
+class FileWriteError : public RunTimeError {
+ public:
+  using RunTimeError::RunTimeError;
+};
+
 }  // namespace tavelin

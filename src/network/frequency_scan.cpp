@@ -1,5 +1,7 @@
 #include "network/frequency_scan.hpp"
 
+#include <string>
+
 #include "base/checked_arithmetic.hpp"
 #include "base/number_text.hpp"
 #include "base/run_time_error.hpp"
@@ -61,6 +63,19 @@ bool RunSteps(const Services& services, NetworkState& state, float scanStep) {
     }
     services.files.Flush(state.OutputWriteFile);
     return true;
+  } catch (const FileWriteError& e) {
+    std::string kept = "the records written before it";
+    try {
+      kept = "the " + std::to_string(services.files.Length(state.OutputWriteFile) / kOutputRecordLength) +
+             " records written before it";
+    } catch (const RunTimeError&) {
+      // The count is a courtesy; the failure itself is reported below.
+    }
+    services.messages.Show("Run-time error " + std::to_string(e.Number()) + " (" + e.what() +
+                               ") while writing the scan output file. The scan was stopped; " + kept +
+                               " are kept.",
+                           "Error in Scan");
+    return false;
   } catch (const RunTimeError& e) {
     // The records already written stay, so what was computed can still be plotted.
     services.messages.Show("Run-time error " + std::to_string(e.Number()) + " (" + e.what() +
