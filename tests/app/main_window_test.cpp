@@ -310,8 +310,11 @@ TEST_F(MainWindowTest, HelpOpensTheFileBesideTheProgramOrSaysWhereItLooked) {
   window.mnuHelpHelp->trigger();
   testing::WriteBytes(path, {});
   window.mnuHelpHelp->trigger();
+  rig.shellError = 57;
+  window.mnuHelpHelp->trigger();
   std::filesystem::current_path(saved);
-  EXPECT_EQ(shown, (Boxes{{"HTML Help File Not Found \r\n" + path, "Tavelin"}}));
+  EXPECT_EQ(shown, (Boxes{{"HTML Help File Not Found \r\n" + path, "Tavelin"},
+                          {"Error in Invoking Help!\r\nError Code = 57", "Tavelin"}}));
   ASSERT_EQ(rig.requests.size(), 1u);
   EXPECT_EQ(rig.requests[0].operation, "Open");
   EXPECT_EQ(rig.requests[0].file, path);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/main_window.hpp"
+#include "base/run_time_error.hpp"
 #include "support/recording.hpp"
 
 namespace tavelin::testing {
@@ -36,6 +37,7 @@ struct WindowRig : FileDialog, PrinterService, ProgramStarter, DocumentShell {
     return true;
   }
   bool Perform(const DocumentRequest& request) override {
+    if (shellError != 0) throw RunTimeError(shellError);
     requests.push_back(request);
     return true;
   }
@@ -57,6 +59,7 @@ struct WindowRig : FileDialog, PrinterService, ProgramStarter, DocumentShell {
   }
   bool PlotShown() const { return window.PlotWindow() != nullptr && window.PlotWindow()->isVisible(); }
 
+  int shellError = 0;  // a run-time error that opening a document raises
   RecordingMessages messages;
   RecordingEnd end;
   EmptyKeyValueStore registry;
