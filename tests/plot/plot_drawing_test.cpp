@@ -64,8 +64,7 @@ TEST_F(PlotDrawing, LinearScaleWithGridMarkersTicksFrequencyLabelsAndTitle) {
     EXPECT_TRUE(At(lines[i], g.PlotLeft, Y(i / 10.0), i < 4 ? kRed : kBlack));
     EXPECT_EQ(std::pair(lines[i].x2, lines[i].y2), std::pair(g.PlotLeft + g.PlotWidth, lines[i].y1));
   }
-  // Markers at their fractions of the plot area; ticks at the left, the middle and the right under
-  // it, each with a blue frequency label centred on it: middle, lowest, highest.
+  // Markers at their fractions; blue ticks at left, middle and right, each centring a frequency label.
   const double xf[] = {0, 6.5 / 26.25, 1}, yf[] = {0, 1, 0.5};
   const std::pair<const char*, int> frequencies[] = {{"16.6", 1}, {"3.5", 0}, {"29.75", 2}};
   for (int i = 0; i < 3; ++i) {
@@ -87,11 +86,10 @@ TEST_F(PlotDrawing, TheMinus95CeilingAndEqualValues) {
       {{-3, -3, -3}, "-3.0", "-3.0", kRed, {0.5, 0.5, 0.5}},
   };
   for (const auto& [values, bottom, top, colour, yf] : cases) {
-    const auto n = static_cast<std::int16_t>(values.size());
-    Draw({n, n == 2 ? std::vector<double>{1, 2} : std::vector<double>{1, 2, 3}, values, kTitle});
+    Draw({static_cast<std::int16_t>(values.size()), {1, 2, 3}, values, kTitle});
     EXPECT_EQ(std::tuple(texts[0].text, texts[10].text, lines[10].colour), std::tuple(bottom, top, colour));
     ASSERT_EQ(markers.size(), yf.size());
-    for (std::size_t i = 0; i < yf.size(); ++i) EXPECT_TRUE(At(markers[i], X(i / (n - 1.0)), Y(yf[i]), {})) << top;
+    for (std::size_t i = 0; i < yf.size(); ++i) EXPECT_TRUE(At(markers[i], X(i / (yf.size() - 1.0)), Y(yf[i]), {}));
   }
 }
 

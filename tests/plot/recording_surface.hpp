@@ -21,10 +21,10 @@ class RecordingSurface : public PlotSurface {
   };
 
   void SetFont(double newPoints, bool) override { points = newPoints; }
-  void SetFillColor(Rgb colour) override { fill_ = colour; }
-  Rgb FillColor() const override { return fill_; }
-  void SetForeColor(Rgb colour) override { fore_ = colour; }
-  Rgb ForeColor() const override { return fore_; }
+  void SetFillColor(Rgb colour) override { fill = colour; }
+  Rgb FillColor() const override { return fill; }
+  void SetForeColor(Rgb colour) override { fore = colour; }
+  Rgb ForeColor() const override { return fore; }
   void Line(float x1, float y1, float x2, float y2, Rgb colour) override {
     ops.push_back({Kind::kLine, x1, y1, x2, y2, 0, colour, {}});
   }
@@ -32,7 +32,7 @@ class RecordingSurface : public PlotSurface {
     ops.push_back({Kind::kCircle, x, y, 0, 0, radius, outline, {}});
   }
   void PrintText(float x, float y, std::string_view text) override {
-    ops.push_back({Kind::kText, x, y, 0, 0, 0, fore_, std::string(text)});
+    ops.push_back({Kind::kText, x, y, 0, 0, 0, fore, std::string(text)});
   }
   float TextWidth(std::string_view text) override { return 100.0f * static_cast<float>(text.size()); }
   float TextHeight(std::string_view) override { return static_cast<float>(20.0 * points); }
@@ -52,9 +52,7 @@ class RecordingSurface : public PlotSurface {
 
   std::vector<Op> ops;
   double points = 8;
-
- private:
-  Rgb fill_, fore_;
+  Rgb fill, fore;
 };
 
 }  // namespace tavelin::testing
