@@ -148,10 +148,7 @@ TEST_F(ScanTest, BadBoundsAreRefusedBeforeTheElementCountAndLeaveAnEmptyFile) {
 
 // Loads in later records are ignored, and an unlisted type passes the node through.
 TEST_F(ScanTest, OnlyTheFirstRecordSuppliesTheLoadAndAnUnlistedTypeChangesNothing) {
-  std::vector<ElementRecord> records = ParseNetworkText("SeriesR 25 rload=50\nSeriesR 25\n9 123\nShuntR 75\n");
-  records[1].LoadResistance = 999;
-  records[2].LoadResistance = 1e6;
-  Open(records, 3);
+  Open("SeriesR 25 rload=50\nSeriesR 25 rload=999 xload=-999\n9 123 rload=1e6\nShuntR 75\n", 3);
   Scan("1", "2");
   const auto out = Output();
   ASSERT_EQ(out.size(), 12u);
