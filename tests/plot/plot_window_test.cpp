@@ -7,6 +7,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <cmath>
+#include <functional>
+#include <utility>
 #include <limits>
 
 #include "plot/qt_plot_surface.hpp"
@@ -42,6 +44,13 @@ class PlotWindow : public ::testing::Test, public PrinterService, public testing
     return (image ? *image : window->Picture()).pixelColor(pixel);
   }
 
+  // A box stays open while the user acts, as a modal one would.
+  void Show(const std::string& text, const std::string& title) override {
+    RecordingMessages::Show(text, title);
+    if (auto act = std::exchange(whileOpen, nullptr)) act();
+  }
+
+  std::function<void()> whileOpen;
   Reporting reporting{*this, NumberLocale{}};
   PlotData data{3, {1, 2, 3}, {1, 2, 3}, "Voltage (Volts)"};
   QPointer<frmPlot> window;
@@ -75,6 +84,20 @@ TEST_F(PlotWindow, ShowsRedrawsPrintsAndClosesOnOk) {
   window->cmdOK->click();
   Grow();
   EXPECT_TRUE(window.isNull());
+}
+
+// A zero on a log scale is reported at every drawing. A resize while its box is open does not stack a
+// second copy of it, and closing the window while it is open is safe.
+TEST_F(PlotWindow, AMessageOpenDuringAResizeOrACloseIsShownOnce) {
+  data = {3, {1, 2, 3}, {1, 0, 3}, "Voltage (Volts)", true, 1, 1.0f};
+  whileOpen = [this] { Grow(10); };
+  Grow();
+  EXPECT_EQ(shown, (std::vector<testing::ShownMessage>{
+                       {"Log Plots cannot plot negative values! Use the Linear Plot!", "Error in Logarithmic Plotting"}}));
+  whileOpen = [this] { delete window.data(); };
+  Grow(1);
+  EXPECT_TRUE(window.isNull());
+  EXPECT_EQ(shown.size(), 2u);
 }
 
 // The surface on an image, 15 twips to a pixel.
