@@ -20,68 +20,56 @@ void Put(std::span<std::byte> bytes, std::size_t offset, const T& value) {
   std::memcpy(bytes.data() + offset, &value, sizeof value);
 }
 
+// Each field with its byte offset, once for reading and writing alike.
+template <typename Record, typename Visit>
+void ElementFields(Record& r, Visit&& visit) {
+  visit(0, r.LoadResistance);
+  visit(8, r.LoadReactance);
+  visit(16, r.Unread1);
+  visit(40, r.LineZ0Resistance);
+  visit(48, r.LineZ0Reactance);
+  visit(56, r.Unread2);
+  visit(64, r.LineLoss);
+  visit(72, r.VelocityFactor);
+  visit(80, r.ElementValue);
+  visit(88, r.OpenEndResistance);
+  visit(96, r.OpenEndCapacitance);
+  visit(104, r.ShortEndResistance);
+  visit(112, r.ShortEndInductance);
+  visit(120, r.ElementType);
+  visit(122, r.ExtraWord);
+}
+
+template <typename Record, typename Visit>
+void OutputFields(Record& r, Visit&& visit) {
+  visit(0, r.Frequency);
+  visit(8, r.Node.VoltageRe);
+  visit(16, r.Node.VoltageIm);
+  visit(24, r.Node.CurrentRe);
+  visit(32, r.Node.CurrentIm);
+  visit(40, r.Node.ImpedanceRe);
+  visit(48, r.Node.ImpedanceIm);
+  visit(56, r.ElementValue);
+  visit(64, r.ElementType);
+  visit(66, r.ExtraWord);
+}
+
 }  // namespace
 
 void DecodeElementRecord(std::span<const std::byte, kElementRecordLength> bytes, ElementRecord& r) {
-  Get(bytes, 0, r.LoadResistance);
-  Get(bytes, 8, r.LoadReactance);
-  Get(bytes, 16, r.Unread1);
-  Get(bytes, 40, r.LineZ0Resistance);
-  Get(bytes, 48, r.LineZ0Reactance);
-  Get(bytes, 56, r.Unread2);
-  Get(bytes, 64, r.LineLoss);
-  Get(bytes, 72, r.VelocityFactor);
-  Get(bytes, 80, r.ElementValue);
-  Get(bytes, 88, r.OpenEndResistance);
-  Get(bytes, 96, r.OpenEndCapacitance);
-  Get(bytes, 104, r.ShortEndResistance);
-  Get(bytes, 112, r.ShortEndInductance);
-  Get(bytes, 120, r.ElementType);
-  Get(bytes, 122, r.ExtraWord);
+  ElementFields(r, [&](std::size_t offset, auto& field) { Get(bytes, offset, field); });
 }
 
 void EncodeElementRecord(const ElementRecord& r, std::span<std::byte, kElementRecordLength> bytes) {
-  Put(bytes, 0, r.LoadResistance);
-  Put(bytes, 8, r.LoadReactance);
-  Put(bytes, 16, r.Unread1);
-  Put(bytes, 40, r.LineZ0Resistance);
-  Put(bytes, 48, r.LineZ0Reactance);
-  Put(bytes, 56, r.Unread2);
-  Put(bytes, 64, r.LineLoss);
-  Put(bytes, 72, r.VelocityFactor);
-  Put(bytes, 80, r.ElementValue);
-  Put(bytes, 88, r.OpenEndResistance);
-  Put(bytes, 96, r.OpenEndCapacitance);
-  Put(bytes, 104, r.ShortEndResistance);
-  Put(bytes, 112, r.ShortEndInductance);
-  Put(bytes, 120, r.ElementType);
-  Put(bytes, 122, r.ExtraWord);
+  ElementFields(r, [&](std::size_t offset, const auto& field) { Put(bytes, offset, field); });
 }
 
 void DecodeOutputRecord(std::span<const std::byte, kOutputRecordLength> bytes, OutputRecord& r) {
-  Get(bytes, 0, r.Frequency);
-  Get(bytes, 8, r.Node.VoltageRe);
-  Get(bytes, 16, r.Node.VoltageIm);
-  Get(bytes, 24, r.Node.CurrentRe);
-  Get(bytes, 32, r.Node.CurrentIm);
-  Get(bytes, 40, r.Node.ImpedanceRe);
-  Get(bytes, 48, r.Node.ImpedanceIm);
-  Get(bytes, 56, r.ElementValue);
-  Get(bytes, 64, r.ElementType);
-  Get(bytes, 66, r.ExtraWord);
+  OutputFields(r, [&](std::size_t offset, auto& field) { Get(bytes, offset, field); });
 }
 
 void EncodeOutputRecord(const OutputRecord& r, std::span<std::byte, kOutputRecordLength> bytes) {
-  Put(bytes, 0, r.Frequency);
-  Put(bytes, 8, r.Node.VoltageRe);
-  Put(bytes, 16, r.Node.VoltageIm);
-  Put(bytes, 24, r.Node.CurrentRe);
-  Put(bytes, 32, r.Node.CurrentIm);
-  Put(bytes, 40, r.Node.ImpedanceRe);
-  Put(bytes, 48, r.Node.ImpedanceIm);
-  Put(bytes, 56, r.ElementValue);
-  Put(bytes, 64, r.ElementType);
-  Put(bytes, 66, r.ExtraWord);
+  OutputFields(r, [&](std::size_t offset, const auto& field) { Put(bytes, offset, field); });
 }
 
 const char* ElementTypeName(std::int16_t code) {
