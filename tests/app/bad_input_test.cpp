@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <linux/capability.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <array>
@@ -21,6 +19,7 @@
 #include "app/configure_dialog.hpp"
 #include "network/element_record.hpp"
 #include "network/network_text.hpp"
+#include "support/as_any_user.hpp"
 #include "support/temp_dir.hpp"
 #include "window_rig.hpp"
 
@@ -31,25 +30,13 @@ namespace fs = std::filesystem;
 using testing::ShownMessage;
 using Boxes = std::vector<ShownMessage>;
 using Bytes = std::vector<std::byte>;
+using testing::AsAnyUser;
 
 const ShownMessage kFirstScan{"Unable to find the file to be deleted! - Continuing!", "Warning"};
 const ShownMessage kNoRecords{"No Elements in Network or not enough records - Check Input Data!", "Error"};
 Bytes Encode(const std::string& text) { return EncodeElementFile(ParseNetworkText(text)); }
 ShownMessage Status(int steps) {
   return {"All records processed over the range of " + std::to_string(steps) + " frequencies.", "Status"};
-}
-
-// Runs f without the capabilities that let root open any file, so that a file without permission is
-// as closed to this thread as it is to everyone else.
-void AsAnyUser(const std::function<void()>& f) {
-  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-  std::array<__user_cap_data_struct, 2> saved{};
-  const bool got = ::syscall(SYS_capget, &header, saved.data()) == 0;
-  auto reduced = saved;
-  reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-  const bool dropped = got && ::syscall(SYS_capset, &header, reduced.data()) == 0;
-  f();
-  if (dropped) ::syscall(SYS_capset, &header, saved.data());
 }
 
 // Sets or clears the immutable attribute; false where the file system has none.
