@@ -1,6 +1,6 @@
 // Draws about_picture.png, the about box picture: a small plot over a grid and the ladder network
-// it came from. Not part of the build; to redraw, build this file against Qt6::Gui and run it with
-// the output path as its argument (QT_QPA_PLATFORM=offscreen works).
+// it came from. Run with the output path as its argument (QT_QPA_PLATFORM=offscreen works):
+//   make-about-picture src/app/resources/about_picture.png
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
+  if (argc != 2) return 2;
   QImage image(100, 125, QImage::Format_RGB32);
   image.fill(QColor(252, 252, 247));
   QPainter p(&image);
