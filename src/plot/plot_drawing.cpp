@@ -40,6 +40,15 @@ float XArgument(const PlotGeometry& g, float xf) {
   return static_cast<float>(static_cast<double>(xf) * g.PlotWidth / g.WindowWidth + 0.03);
 }
 
+// A value that is not positive has its own message; any other error is given by its number.
+void ReportLogError(PlotCanvas& canvas, const RunTimeError& e, const char* otherTitle) {
+  if (e.Number() == err::kInvalidCall) {
+    canvas.reporting.messages.Show(kLogPlotMessage, kLogPlotTitle);
+  } else {
+    canvas.reporting.messages.Show("Error Code " + std::to_string(e.Number()), otherTitle);
+  }
+}
+
 void DrawTicks(PlotCanvas& canvas) {
   const PlotGeometry& g = canvas.geometry;
   const float top = g.PlotTop + g.PlotHeight;
@@ -145,11 +154,7 @@ void DrawLogGrid(PlotCanvas& canvas, std::int16_t decades, float bottom) {
     }
     DrawLogLabels(canvas, decades, bottom);
   } catch (const RunTimeError& e) {
-    if (e.Number() == err::kInvalidCall) {
-      canvas.reporting.messages.Show(kLogPlotMessage, kLogPlotTitle);
-    } else {
-      canvas.reporting.messages.Show("Error Code " + std::to_string(e.Number()), "Error in Drawing Log Horiz Grid");
-    }
+    ReportLogError(canvas, e, "Error in Drawing Log Horiz Grid");
   }
 }
 
@@ -205,13 +210,9 @@ void DrawLogCurve(PlotCanvas& canvas, const std::vector<double>& frequencies, co
     DrawTicks(canvas);
     DrawFrequencyLabels(canvas);
   } catch (const RunTimeError& e) {
-    if (e.Number() == err::kInvalidCall) {
-      canvas.reporting.messages.Show(kLogPlotMessage, kLogPlotTitle);
-    } else {
-      // Said, as a value too far above the bottom of the scale would otherwise leave a plot without
-      // its markers and no word why.
-      canvas.reporting.messages.Show("Error Code " + std::to_string(e.Number()), "Error in Drawing Log Curve");
-    }
+    // Any other error is said too: a value far above the bottom of the scale would otherwise leave a
+    // plot without its markers and no word why.
+    ReportLogError(canvas, e, "Error in Drawing Log Curve");
   }
 }
 
