@@ -10,6 +10,8 @@
 #include <complex>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <span>
 #include <string>
 
 #include "base/number_text.hpp"
@@ -162,9 +164,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   EndSink end;
   RecordFiles files;
   const Services services{sink, end, files, locale, ScratchFolder()};
-  WriteFile(OutputFilePath(services), file, fileSize);
+  // Written through the scan's own handle: only the file a scan created is read back.
+  std::filesystem::remove(OutputFilePath(services));
   NetworkState state;
   state.ElementCount = elementCount;
+  int createFailure = 0;
+  Check(CreateOutputFile(services, state, createFailure), "the output file was not created", &sink);
+  files.WriteNext(state.OutputWriteFile, std::span(reinterpret_cast<const std::byte*>(file), fileSize));
   Check(ReopenOutputFile(services, state), "the output file did not reopen", &sink);
 
   // length / 68 and records / elements to the nearest whole number, halves to even, in integers.
@@ -199,7 +205,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       if (!show) continue;
 
-      const std::size_t points = halvesToEven(records, static_cast<std::size_t>(elementCount));
+      // Whole steps of the scan's element count.
+      const std::size_t points = records / static_cast<std::size_t>(elementCount);
       Check(plot.PointCount == static_cast<int>(points) && plot.PlotValues.size() == points &&
                 plot.PlotFrequencies.size() == points,
             "wrong number of points", &sink);

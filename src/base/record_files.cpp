@@ -16,6 +16,24 @@ namespace {
 
 constexpr std::size_t kWriteBuffer = 64 * 1024;
 constexpr std::int16_t kMaxHandle = 511;
+constexpr int kFileExists = EEXIST;  // the platform's own number, as no run-time error means this
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Locks a whole open file without waiting: a write lock (the fd open for writing) holds it, a read
+// lock tests that nobody holds it. The locks belong to the process, so a program never stands in its
+// own way, and they end with it, crash included. False only when another program holds the file; a
+// file system without locks protects nothing but refuses nothing either.
+bool Lock(int fd, short type) {
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  while (::fcntl(fd, F_SETLK, &lock) != 0) {
+    if (errno == EACCES || errno == EAGAIN) return false;
+    if (errno != EINTR) return true;
+  }
+  return true;
+}
 
 int OpenErrorNumber(int error) {
   switch (error) {
@@ -89,6 +107,83 @@ void RecordFiles::Open(std::int16_t handle, const std::string& path, int recordL
   file.recordLength = recordLength;
   files_.emplace(handle, std::move(file));
 }
+
+void RecordFiles::Create(std::int16_t handle, const std::string& path, int recordLength) {
+  if (handle < 1 || handle > kMaxHandle || IsOpen(handle)) throw RunTimeError(err::kBadFileNumber);
+  if (path.empty()) throw RunTimeError(err::kPathFileAccess);
+  // With O_EXCL nothing that exists is opened, and a link, even one pointing nowhere, is not followed.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    const int error = errno;
+    struct stat existing {};
+    if (error != EEXIST) throw RunTimeError(OpenErrorNumber(error));
+    if (::lstat(path.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) throw RunTimeError(err::kPathFileAccess);
+    throw RunTimeError(kFileExists);
+  }
+  // Between creation and lock another program may have taken the new file for deletion; then the
+  // name no longer leads to it, and another file is in the way.
+  struct stat mine {};
+  struct stat named {};
+  if (!Lock(fd, F_WRLCK) || ::fstat(fd, &mine) != 0 || ::lstat(path.c_str(), &named) != 0 || !SameFile(mine, named)) {
+    ::close(fd);
+    throw RunTimeError(kFileExists);
+  }
+  File file;
+  file.fd = fd;
+  file.recordLength = recordLength;
+  files_.emplace(handle, std::move(file));
+}
+
+void RecordFiles::OpenSame(std::int16_t handle, std::int16_t source, int recordLength) {
+  if (handle < 1 || handle > kMaxHandle || IsOpen(handle)) throw RunTimeError(err::kBadFileNumber);
+  const int fd = ::fcntl(Get(source).fd, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) throw RunTimeError(OpenErrorNumber(errno));
+  File file;
+  file.fd = fd;
+  file.recordLength = recordLength;
+  files_.emplace(handle, std::move(file));
+}
+
+void RecordFiles::Remove(const std::string& path) {
+  constexpr int kAttempts = 3;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) != 0 || S_ISDIR(named.st_mode)) throw RunTimeError(err::kFileNotFound);
+    int fd = -1;
+    if (S_ISREG(named.st_mode)) {
+      fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+      struct stat opened {};
+      if (fd >= 0 && (::fstat(fd, &opened) != 0 || !SameFile(opened, named))) {
+        ::close(fd);
+        continue;  // replaced in between
+      }
+      if (fd >= 0 && !Lock(fd, F_RDLCK)) {
+        ::close(fd);
+        throw FileInUseError();
+      }
+      // Locked, the file is ours to delete as long as the name still leads to it.
+      struct stat now {};
+      if (fd >= 0 && (::lstat(path.c_str(), &now) != 0 || !SameFile(now, named))) {
+        ::close(fd);
+        continue;
+      }
+    }
+    const int result = ::unlink(path.c_str());
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (result == 0) return;
+    switch (error) {
+      case EACCES:
+      case EPERM:
+      case EROFS: throw RunTimeError(err::kPermissionDenied);
+      case ENOENT: throw RunTimeError(err::kFileNotFound);
+      default: throw RunTimeError(err::kPathFileAccess);
+    }
+  }
+  throw FileInUseError();  // renewed under our hands each time: another program is at work on it
+}
+
+std::int64_t RecordFiles::Written(std::int16_t handle) { return Get(handle).writeOffset; }
 
 bool RecordFiles::IsOpen(std::int16_t handle) const { return files_.find(handle) != files_.end(); }
 

@@ -7,7 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "base/run_time_error.hpp"
+
 namespace tavelin {
+
+// The file is held by another program (see RecordFiles::Remove).
+class FileInUseError : public RunTimeError {
+ public:
+  FileInUseError() : RunTimeError(70, "File in use by another program") {}
+};
 
 // The numbered random-access files of the program: a small table of handles, each a file of
 // fixed-length records numbered from 1. Failures raise RunTimeError with the file error numbers
@@ -27,6 +35,24 @@ class RecordFiles {
   // for reading and writing where that is allowed and for reading only otherwise. An empty name is
   // a path/file access error (75).
   void Open(std::int16_t handle, const std::string& path, int recordLength);
+
+  // Creates a new, empty file at path for reading and writing and locks it for this program, so
+  // that Remove in another program refuses it while this program keeps it open (closing any handle
+  // on the file ends the lock).
+  // Anything already at path, a link included, is never opened or followed: that is error 17 (the
+  // platform's number for an existing file), or 75 for a folder.
+  void Create(std::int16_t handle, const std::string& path, int recordLength);
+
+  // Opens handle on the very file that is open on source, whatever now has its name.
+  void OpenSame(std::int16_t handle, std::int16_t source, int recordLength);
+
+  // Deletes the file at path, but not one that another program holds through Create: that raises
+  // FileInUseError and leaves it. A link is deleted itself, never what it points to; a folder counts
+  // as no file (53).
+  static void Remove(const std::string& path);
+
+  // Bytes written through handle since it was opened, buffered records not included.
+  std::int64_t Written(std::int16_t handle);
 
   bool IsOpen(std::int16_t handle) const;
 

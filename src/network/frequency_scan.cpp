@@ -66,7 +66,7 @@ bool RunSteps(const Services& services, NetworkState& state, float scanStep) {
   } catch (const FileWriteError& e) {
     std::string kept = "the records written before it";
     try {
-      kept = "the " + std::to_string(services.files.Length(state.OutputWriteFile) / kOutputRecordLength) +
+      kept = "the " + std::to_string(services.files.Written(state.OutputWriteFile) / kOutputRecordLength) +
              " records written before it";
     } catch (const RunTimeError&) {
       // The count is a courtesy; the failure itself is reported below.
@@ -113,8 +113,13 @@ void ProcessElement(const Services& services, NetworkState& state, const Reporti
 ScanOutcome BeginScan(const Services& services, NetworkState& state, std::string_view upperText,
                       std::string_view lowerText) {
   state.LoadCaptured = false;
-  if (!DeleteOutputFile(services, state)) return ScanOutcome::kEnded;
-  const bool created = CreateOutputFile(services, state);
+  switch (DeleteOutputFile(services, state)) {
+    case DeleteOutcome::kEnding: return ScanOutcome::kEnded;
+    case DeleteOutcome::kInUse: return ScanOutcome::kInUse;
+    case DeleteOutcome::kDeleted: break;
+  }
+  int createFailure = 0;
+  const bool created = CreateOutputFile(services, state, createFailure);
 
   float upper = 0.0f;
   float lower = 0.0f;
@@ -136,7 +141,7 @@ ScanOutcome BeginScan(const Services& services, NetworkState& state, std::string
           "Status");
     }
   }
-  return ReopenOutputFile(services, state) ? ScanOutcome::kReopened : ScanOutcome::kReopenFailed;
+  return ReopenOutputFile(services, state, createFailure) ? ScanOutcome::kReopened : ScanOutcome::kReopenFailed;
 }
 
 }  // namespace tavelin

@@ -11,6 +11,7 @@ enum class ScanOutcome {
   kEnded,         // the old output file could not be deleted; the program is ending
   kReopened,      // the output file was reopened and counted: the plot controls can be enabled
   kReopenFailed,  // reopening failed and has been reported
+  kInUse,         // another Tavelin holds the output file: reported, nothing deleted or written
 };
 
 // Begin Scan: deletes and recreates the output file, checks the bounds typed by the user and the

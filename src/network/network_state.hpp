@@ -42,6 +42,9 @@ struct NetworkState {
   std::int16_t OutputReadFile = 0;
   tavelin::OutputRecord OutputRecord;  // the record a scan assembles and writes
   std::int16_t OutputRecordCount = 0;
+  // Elements per step of the scan whose file OutputReadFile reads: set when that file is counted, 0
+  // when the last reopening failed; -1 when no scan here wrote it, and ElementCount stands in.
+  std::int16_t OutputElementCount = -1;
 };
 
 }  // namespace tavelin

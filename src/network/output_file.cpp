@@ -2,63 +2,52 @@
 
 #include <array>
 #include <filesystem>
-#include <system_error>
 
 #include "base/run_time_error.hpp"
 #include "network/element_file.hpp"
 
 namespace tavelin {
 
-namespace {
-
-// Deletes the file at path, telling a missing file (53) and a refused permission (70) apart.
-void DeleteFile(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
-  if (!std::filesystem::exists(status)) throw RunTimeError(err::kFileNotFound);
-  // Only a file is deleted: a folder of that name is no output file.
-  if (std::filesystem::is_directory(status)) throw RunTimeError(err::kFileNotFound);
-  if (std::filesystem::remove(path, error)) return;
-  if (!error) throw RunTimeError(err::kFileNotFound);  // gone in between
-  if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
-      error == std::errc::read_only_file_system) {
-    throw RunTimeError(err::kPermissionDenied);
-  }
-  if (error == std::errc::no_such_file_or_directory) throw RunTimeError(err::kFileNotFound);
-  throw RunTimeError(err::kPathFileAccess);
-}
-
-}  // namespace
-
 std::string OutputFilePath(const Services& services) {
   return (std::filesystem::path(services.programFolder) / kOutputFileName).string();
 }
 
-bool DeleteOutputFile(const Services& services, NetworkState& state) {
+DeleteOutcome DeleteOutputFile(const Services& services, NetworkState& state) {
   try {
     services.files.Close(state.OutputReadFile);
     services.files.Close(state.OutputWriteFile);
-    DeleteFile(OutputFilePath(services));
+    // Closed numbers go to the next files opened; kept, they would read those as scan records.
+    state.OutputReadFile = 0;
+    state.OutputWriteFile = 0;
+    state.OutputElementCount = 0;
+    RecordFiles::Remove(OutputFilePath(services));
+  } catch (const FileInUseError&) {
+    services.messages.Show("Another Tavelin is using the scan output file " + OutputFilePath(services) +
+                               ". The scan was not started.",
+                           "Scan Output File in Use");
+    return DeleteOutcome::kInUse;
   } catch (const RunTimeError& e) {
     switch (e.Number()) {
       case err::kPermissionDenied:
         services.messages.Show("Permission to delete output file denied - Aborting!", "Program Shutting Down");
         services.end.EndNow();
-        return false;
+        return DeleteOutcome::kEnding;
       case err::kFileNotFound:
         services.messages.Show("Unable to find the file to be deleted! - Continuing!", "Warning");
-        return true;
+        return DeleteOutcome::kDeleted;
       default:
         services.messages.Show("Error code " + std::to_string(e.Number()), "Program Shutting Down");
         services.end.EndNow();
-        return false;
+        return DeleteOutcome::kEnding;
     }
   }
-  return true;
+  return DeleteOutcome::kDeleted;
 }
 
-bool CreateOutputFile(const Services& services, NetworkState& state) {
+bool CreateOutputFile(const Services& services, NetworkState& state, int& failure) {
+  failure = 0;
   const auto warn = [&](const RunTimeError& e) {
+    failure = e.Number();
     services.messages.Show("Error " + std::to_string(e.Number()) + " while creating new output file!",
                            "Warning");
   };
@@ -69,7 +58,7 @@ bool CreateOutputFile(const Services& services, NetworkState& state) {
   }
   bool opened = false;
   try {
-    services.files.Open(state.OutputWriteFile, OutputFilePath(services), kOutputRecordLength);
+    services.files.Create(state.OutputWriteFile, OutputFilePath(services), kOutputRecordLength);
     opened = true;
   } catch (const RunTimeError& e) {
     warn(e);
@@ -95,15 +84,22 @@ void WriteOutputRecord(const Services& services, NetworkState& state) {
   state.Node.NodeCurrentIm = record.Node.CurrentIm;
 }
 
-bool ReopenOutputFile(const Services& services, NetworkState& state) {
+bool ReopenOutputFile(const Services& services, NetworkState& state, int createFailure) {
   bool opened = false;
+  // Until the new file is counted, no records are there to plot, whatever the last count says.
+  state.OutputElementCount = 0;
   try {
     state.OutputReadFile = services.files.FreeFile();
-    services.files.Open(state.OutputReadFile, OutputFilePath(services), kOutputRecordLength);
+    // Only the file this scan created is read back: whatever else has the name now is not its records.
+    if (!services.files.IsOpen(state.OutputWriteFile)) {
+      throw RunTimeError(createFailure != 0 ? createFailure : err::kBadFileNumber);
+    }
+    services.files.OpenSame(state.OutputReadFile, state.OutputWriteFile, kOutputRecordLength);
     opened = true;
     // The writer's buffered records belong to the count.
-    if (services.files.IsOpen(state.OutputWriteFile)) services.files.Flush(state.OutputWriteFile);
+    services.files.Flush(state.OutputWriteFile);
     state.OutputRecordCount = CountRecords(services.files.Length(state.OutputReadFile), kOutputRecordLength);
+    state.OutputElementCount = state.ElementCount;
     state.ElementIndex = 1;
     state.Node.NodeVoltageRe = 1.0;
     state.Node.NodeVoltageIm = 0.0;

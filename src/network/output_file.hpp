@@ -11,21 +11,29 @@ inline constexpr const char* kOutputFileName = "TavelinOutput.dat";
 // The scan output file lives in the program's folder.
 std::string OutputFilePath(const Services& services);
 
-// Closes both output handles and deletes the old file. Returns false when the program has been
-// told to end (the deletion was refused); the caller must then stop at once.
-bool DeleteOutputFile(const Services& services, NetworkState& state);
+enum class DeleteOutcome {
+  kDeleted,  // deleted, or there was none: the scan goes on
+  kEnding,   // the deletion failed and the program has been told to end; stop at once
+  kInUse,    // another running Tavelin holds the file: nothing was deleted; stop the scan
+};
 
-// Creates the new, empty file on OutputWriteFile. A failing step is reported and the next one
-// runs; returns whether the file ended up open for writing. When it did not, OutputWriteFile is 0.
-bool CreateOutputFile(const Services& services, NetworkState& state);
+// Closes both output handles and deletes the old file; every outcome but kDeleted has been reported.
+DeleteOutcome DeleteOutputFile(const Services& services, NetworkState& state);
+
+// Creates the new, empty file on OutputWriteFile, never through anything already at its name. A
+// failing step is reported and the next one runs; returns whether the file ended up open for
+// writing. When it did not, OutputWriteFile is 0 and failure holds the error number.
+bool CreateOutputFile(const Services& services, NetworkState& state, int& failure);
 
 // Completes OutputRecord from the current element and frequency, appends it, and carries its
 // voltage and current into the node state.
 void WriteOutputRecord(const Services& services, NetworkState& state);
 
-// Opens the file for reading on OutputReadFile and counts its records, then resets the record
-// counter and the node voltage. Returns true when all of that succeeded, so the plot controls can
-// be enabled; a failure has been reported. A file that did not open leaves OutputReadFile 0.
-bool ReopenOutputFile(const Services& services, NetworkState& state);
+// Opens the file that OutputWriteFile created for reading on OutputReadFile and counts its records,
+// then resets the record counter and the node voltage. Returns true when all of that succeeded, so
+// the plot controls can be enabled; a failure has been reported. With no file created, the failure
+// is createFailure (CreateOutputFile's) and OutputReadFile stays 0. OutputElementCount is the
+// element count of the scan when the file was counted, and 0 otherwise.
+bool ReopenOutputFile(const Services& services, NetworkState& state, int createFailure = 0);
 
 }  // namespace tavelin

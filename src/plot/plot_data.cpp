@@ -156,10 +156,12 @@ void ReadOutputRecord(const Services& services, const NetworkState& state, int n
 }
 
 bool ComputePlot(const Services& services, NetworkState& state, const PlotRequest& request, PlotData& data) {
-  // A scan whose output file could not be opened again left no records to read, whatever the count
-  // of the scan before says.
-  if (!(state.ElementCount > 0 && state.OutputRecordCount >= state.ElementCount &&
-        services.files.IsOpen(state.OutputReadFile))) {
+  // The records are grouped by the scan that wrote them, not by a network opened since. A scan whose
+  // output file could not be opened again or counted left no records to read, whatever the count of
+  // the scan before says.
+  const bool scanned = state.OutputElementCount >= 0;
+  const std::int16_t elements = scanned ? state.OutputElementCount : state.ElementCount;
+  if (!(elements > 0 && state.OutputRecordCount >= elements && services.files.IsOpen(state.OutputReadFile))) {
     services.messages.Show("No Elements in Network or not enough records - Check Input Data!", "Error");
     return false;
   }
@@ -168,7 +170,10 @@ bool ComputePlot(const Services& services, NetworkState& state, const PlotReques
 
   const Reporting reporting = services.MakeReporting();
   try {
-    data.PointCount = CInt(static_cast<double>(state.OutputRecordCount) / state.ElementCount);
+    // A scan stopped inside a step gives its whole steps only: the records after them are not the
+    // input end of the network.
+    data.PointCount = scanned ? static_cast<std::int16_t>(state.OutputRecordCount / elements)
+                              : CInt(static_cast<double>(state.OutputRecordCount) / elements);
     data.PlotFrequencies.assign(static_cast<std::size_t>(data.PointCount), 0.0);
     data.PlotValues.assign(static_cast<std::size_t>(data.PointCount), 0.0);
 
@@ -178,7 +183,7 @@ bool ComputePlot(const Services& services, NetworkState& state, const PlotReques
     state.ElementIndex = 1;
     OutputRecord readBack;
     for (std::size_t i = 0; i < data.PlotValues.size(); ++i) {
-      for (int element = 0; element < state.ElementCount; ++element) {
+      for (int element = 0; element < elements; ++element) {
         ReadOutputRecord(services, state, recordNumber, readBack);
         ++recordNumber;
         state.ElementIndex = static_cast<std::int16_t>(std::min(recordNumber, 32767));

@@ -45,7 +45,10 @@ void ReadOutputRecord(const Services& services, const NetworkState& state, int n
 // Compute and Plot up to showing the plot window: reads the scan output file back through
 // state.OutputReadFile, keeps the input end of the network at each frequency, fills data with the
 // chosen variable, its title and the scale settings, and shows its own messages. state.ElementIndex
-// serves as the running record number. Returns true when the plot window must be shown.
+// serves as the running record number. Returns true when the plot window must be shown. The records
+// are grouped by OutputElementCount, the scan's own element count, and a file that ends inside a step
+// gives its whole steps only; with no scan count (-1) ElementCount groups them, the last point taken
+// from the file's last record.
 //
 // A text box that does not hold a usable number refuses the plot with a message naming the box. Points
 // whose value cannot be plotted (an SWR of a lossless reactive load, a value that could not be
