@@ -1,0 +1,254 @@
+// The scan output file is only ever the one a scan created: nothing planted at its name is written
+// through or read, and two programs in one folder never mix their records. The companion tool reads
+// regular files only and writes nothing through a planted link.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "network/element_file.hpp"
+#include "network/frequency_scan.hpp"
+#include "network/network_text.hpp"
+#include "network/output_file.hpp"
+#include "support/recording.hpp"
+#include "support/temp_dir.hpp"
+
+namespace tavelin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ShownMessage;
+using Boxes = std::vector<ShownMessage>;
+using Bytes = std::vector<std::byte>;
+
+const ShownMessage kNoOldFile{"Unable to find the file to be deleted! - Continuing!", "Warning"};
+const Boxes kExisting{kNoOldFile, {"Error 17 while creating new output file!", "Warning"},
+                      {"File open error, 17", "Fatal Error in Opening Network Data File"}};
+
+// Records the boxes; while the first one with the given title is open, runs a hook.
+struct HookedBoxes : MessageBoxes {
+  void Show(const std::string& text, const std::string& title) override {
+    shown.push_back({text, title});
+    if (title == hookTitle && hook) std::exchange(hook, nullptr)();
+  }
+  Boxes shown;
+  std::string hookTitle;
+  std::function<void()> hook;
+};
+
+Bytes AsBytes(std::string_view text) {
+  Bytes bytes(text.size());
+  std::memcpy(bytes.data(), text.data(), text.size());
+  return bytes;
+}
+
+void Send(int fd) { [[maybe_unused]] const ssize_t n = ::write(fd, "x", 1); }
+
+// Waits for one byte; false at the end of the pipe.
+bool Await(int fd) {
+  char c = 0;
+  return ::read(fd, &c, 1) == 1;
+}
+
+// One running Tavelin: its own files, boxes and state, on a network written beside the output file.
+struct Program {
+  Program(const testing::TempDir& folder, const std::string& name, const std::string& network, std::int16_t steps) {
+    services.programFolder = folder.Path().string();
+    const std::string path = folder.File(name + ".net");
+    testing::WriteBytes(path, EncodeElementFile(ParseNetworkText(network)));
+    OpenElementFile(services, state, path, [](std::int16_t) {});
+    state.StepCount = steps;
+    boxes.shown.clear();
+  }
+  ScanOutcome Scan() { return BeginScan(services, state, "2", "1"); }
+  // What this program reads back as its records: the count, then each record's impedance (offset 40).
+  std::string Report() {
+    std::string report;
+    for (const auto& box : boxes.shown) report += box.text + " [" + box.title + "]\n";
+    report += std::to_string(state.OutputRecordCount) + ":";
+    for (int r = 1; files.IsOpen(state.OutputReadFile) && r <= state.OutputRecordCount; ++r) {
+      std::array<std::byte, 68> bytes{};
+      files.Read(state.OutputReadFile, r, bytes);
+      double z = 0;
+      std::memcpy(&z, bytes.data() + 40, sizeof z);
+      report += " " + std::to_string(static_cast<int>(z));
+    }
+    return report;
+  }
+  HookedBoxes boxes;
+  testing::RecordingEnd end;
+  RecordFiles files;
+  Services services{boxes, end, files, NumberLocale{}, ""};
+  NetworkState state;
+};
+
+struct Obstacle {
+  const char* name;
+  const char* box;  // planted while the first scan's box of this title is open; "" before the scan
+  std::function<void(const std::string& output, const std::string& elsewhere)> plant;
+  Boxes boxes;
+};
+
+TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsRecords) {
+  const Bytes precious(40 * 68, std::byte{0x5A});
+  const auto link = [](const std::string& output, const std::string& to) { fs::create_symlink(to, output); };
+  const auto readOnly = [&](const std::string& output, const std::string&) {
+    testing::WriteBytes(output, precious), fs::permissions(output, fs::perms::owner_read);
+  };
+  const ShownMessage kStatus{"All records processed over the range of 3 frequencies.", "Status"};
+  const Obstacle rows[] = {
+      {"LinkToAFileElsewhere", "Warning", link, kExisting},
+      {"DanglingLink", "Warning", [](auto& output, auto& to) { fs::create_symlink(to + ".new", output); }, kExisting},
+      {"ReadOnlyFileOf40Records", "Warning", readOnly, kExisting},
+      {"LinkBeforeTheScanIsDeletedItself", "", link, {kStatus}},
+      {"FileReplacedWhileTheStatusBoxIsOpen", "Status", [&](auto& output, auto& e) { fs::remove(output), readOnly(output, e); },
+       {kNoOldFile, kStatus}},
+  };
+  for (const Obstacle& row : rows) {
+    SCOPED_TRACE(row.name);
+    testing::TempDir folder;
+    testing::TempDir other;
+    const std::string elsewhere = other.File("precious.dat");
+    testing::WriteBytes(elsewhere, precious);
+    Program program(folder, "this", "SeriesR 10 rload=50\n", 3);
+    const std::string output = OutputFilePath(program.services);
+    if (*row.box == '\0') row.plant(output, elsewhere);
+    program.boxes.hookTitle = row.box;
+    program.boxes.hook = [&] { row.plant(output, elsewhere); };
+    program.Scan();
+    EXPECT_EQ(program.boxes.shown, row.boxes);
+    EXPECT_EQ(testing::ReadBytes(elsewhere), precious);
+    EXPECT_EQ(std::distance(fs::directory_iterator(other.Path()), {}), 1);  // nothing created there
+    const std::string report = program.Report();
+    EXPECT_EQ(report.substr(report.rfind('\n') + 1), row.boxes.back() == kStatus ? "3: 60 60 60" : "0:");
+  }
+}
+
+struct TwoPrograms {
+  const char* name;
+  const char* parentPause;  // the parent's box during which the child scans; "" when the child goes first
+  const char* childPause;   // the child's box left open while the parent acts; "" for after its scan
+  ScanOutcome parentOutcome;
+  Boxes parentBoxes;
+};
+
+// The child scans 2 elements at 3 steps (90 and 100 ohms after each), the parent 1 element at 5 steps.
+TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
+  const auto inUse = [](const std::string& output) {
+    return Boxes{{"Another Tavelin is using the scan output file " + output + ". The scan was not started.",
+                  "Scan Output File in Use"}};
+  };
+  const TwoPrograms rows[] = {
+      {"OtherHasScanned", "", "", ScanOutcome::kInUse, {}},
+      {"OthersStatusBoxOpen", "", "Status", ScanOutcome::kInUse, {}},
+      {"OtherScansWhileTheWarningBoxIsOpen", "Warning", "", ScanOutcome::kReopenFailed, kExisting},
+  };
+  const std::string childReport = kNoOldFile.text + " [Warning]\nAll records processed over the range of 3 "
+                                  "frequencies. [Status]\n6: 90 100 90 100 90 100";
+  for (const TwoPrograms& row : rows) {
+    SCOPED_TRACE(row.name);
+    testing::TempDir folder;
+    int up[2], down[2], report[2];
+    ASSERT_TRUE(::pipe(up) == 0 && ::pipe(down) == 0 && ::pipe(report) == 0);
+    pid_t child = -1;
+    Bytes held;
+    const auto startChild = [&] {
+      child = ::fork();
+      if (child == 0) {
+        Program other(folder, "other", "SeriesR 40 rload=50\nSeriesR 10\n", 3);
+        const auto pause = [&] { Send(up[1]), Await(down[0]); };
+        other.boxes.hookTitle = row.childPause;
+        other.boxes.hook = pause;
+        other.Scan();
+        if (*row.childPause == '\0') pause();
+        const std::string text = other.Report();
+        _exit(::write(report[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
+      }
+      ASSERT_TRUE(Await(up[0]));  // the child is now inside the box, or done with its scan
+      held = testing::ReadBytes(folder.File("TavelinOutput.dat"));
+    };
+    Program program(folder, "this", "SeriesR 10 rload=50\n", 5);
+    program.boxes.hookTitle = row.parentPause;
+    program.boxes.hook = startChild;
+    if (*row.parentPause == '\0') startChild();
+    EXPECT_EQ(program.Scan(), row.parentOutcome);
+    const Boxes expected = row.parentBoxes.empty() ? inUse(OutputFilePath(program.services)) : row.parentBoxes;
+    EXPECT_EQ(program.boxes.shown, expected);
+    EXPECT_FALSE(program.files.IsOpen(program.state.OutputReadFile));  // nothing of the other's is read
+    EXPECT_EQ(testing::ReadBytes(folder.File("TavelinOutput.dat")), held);
+    Send(down[1]);
+    ::close(report[1]);
+    std::string text;
+    for (char c; ::read(report[0], &c, 1) == 1;) text += c;
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(text, childReport);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(held.size(), 6u * 68u);
+    for (int fd : {up[0], up[1], down[0], down[1], report[0]}) ::close(fd);
+  }
+}
+
+struct ToolRun {
+  int status;
+  std::string errors;
+};
+
+// Runs the companion tool with a time limit, so a read that never ends fails rather than hangs.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& errorFile) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::alarm(20);
+    ::dup2(::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+    std::vector<char*> argv{const_cast<char*>(TAVELIN_NETWORK_TOOL)};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = -1;
+  ::waitpid(pid, &status, 0);
+  const Bytes bytes = testing::ReadBytes(errorFile);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+          std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size())};
+}
+
+TEST(NetworkTool, ReadsRegularFilesOnlyAndWritesNothingThroughALink) {
+  testing::TempDir folder;
+  const std::string fifo = folder.File("pipe"), huge = folder.File("huge.dat"), net = folder.File("NET.dat");
+  const std::string text = folder.File("net.txt"), target = folder.File("precious"), errors = folder.File("err");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  testing::WriteBytes(huge, {});
+  fs::resize_file(huge, 32768 * 124);
+  testing::WriteBytes(text, AsBytes("ShuntR 5 rload=50\n"));
+  const Bytes precious(300, std::byte{0x77});
+  const struct {
+    std::vector<std::string> args;
+    std::function<void()> plant;
+    ToolRun expected;
+  } rows[] = {
+      {{"--list", "/dev/zero"}, nullptr, {1, "tavelin-network: /dev/zero: not a regular file\n"}},
+      {{"--list", fifo}, nullptr, {1, "tavelin-network: " + fifo + ": not a regular file\n"}},
+      {{"--list", huge}, nullptr, {1, "tavelin-network: " + huge + ": more than 32767 records\n"}},
+      {{fifo, net}, nullptr, {1, "tavelin-network: " + fifo + ": not a regular file\n"}},
+      {{text, net}, [&] { fs::create_symlink(target, net + ".part"); }, {0, ""}},
+      {{text, net}, [&] { fs::remove(net), fs::create_symlink(target, net); }, {0, ""}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.args[1]);
+    testing::WriteBytes(target, precious);
+    if (row.plant) row.plant();
+    const ToolRun run = RunTool(row.args, errors);
+    EXPECT_EQ(std::tie(run.status, run.errors), std::tie(row.expected.status, row.expected.errors));
+    EXPECT_EQ(testing::ReadBytes(target), precious);
+    EXPECT_TRUE(!row.plant || (fs::is_regular_file(fs::symlink_status(net)) && fs::file_size(net) == 124));
+  }
+}
+
+}  // namespace
+}  // namespace tavelin
