@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -76,7 +77,9 @@ struct Program {
       files.Read(state.OutputReadFile, r, bytes);
       double z = 0;
       std::memcpy(&z, bytes.data() + 40, sizeof z);
-      report += " " + std::to_string(static_cast<int>(z));
+      char number[32];
+      std::snprintf(number, sizeof number, " %g", z);
+      report += number;
     }
     return report;
   }
