@@ -14,7 +14,7 @@ namespace tavelin {
 // The file is held by another program (see RecordFiles::Remove).
 class FileInUseError : public RunTimeError {
  public:
-  FileInUseError() : RunTimeError(70, "File in use by another program") {}
+  FileInUseError() : RunTimeError(err::kPermissionDenied, "File in use by another program") {}
 };
 
 // The numbered random-access files of the program: a small table of handles, each a file of
@@ -38,9 +38,8 @@ class RecordFiles {
 
   // Creates a new, empty file at path for reading and writing and locks it for this program, so
   // that Remove in another program refuses it while this program keeps it open (closing any handle
-  // on the file ends the lock).
-  // Anything already at path, a link included, is never opened or followed: that is error 17 (the
-  // platform's number for an existing file), or 75 for a folder.
+  // on the file ends the lock). Anything already at path, a link included, is never opened or
+  // followed: that is error 17 (the platform's number for an existing file), or 75 for a folder.
   void Create(std::int16_t handle, const std::string& path, int recordLength);
 
   // Opens handle on the very file that is open on source, whatever now has its name.

@@ -1,16 +1,18 @@
 // The scan output file is only ever the one a scan created: nothing planted at its name is written
 // through or read, and two programs in one folder never mix their records. The companion tool reads
 // regular files only and writes nothing through a planted link.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "network/element_file.hpp"
 #include "network/frequency_scan.hpp"
@@ -41,12 +43,6 @@ struct HookedBoxes : MessageBoxes {
   std::string hookTitle;
   std::function<void()> hook;
 };
-
-Bytes AsBytes(std::string_view text) {
-  Bytes bytes(text.size());
-  std::memcpy(bytes.data(), text.data(), text.size());
-  return bytes;
-}
 
 void Send(int fd) { [[maybe_unused]] const ssize_t n = ::write(fd, "x", 1); }
 
@@ -90,13 +86,6 @@ struct Program {
   NetworkState state;
 };
 
-struct Obstacle {
-  const char* name;
-  const char* box;  // planted while the first scan's box of this title is open; "" before the scan
-  std::function<void(const std::string& output, const std::string& elsewhere)> plant;
-  Boxes boxes;
-};
-
 TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsRecords) {
   const Bytes precious(40 * 68, std::byte{0x5A});
   const auto link = [](const std::string& output, const std::string& to) { fs::create_symlink(to, output); };
@@ -104,7 +93,9 @@ TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsReco
     testing::WriteBytes(output, precious), fs::permissions(output, fs::perms::owner_read);
   };
   const ShownMessage kStatus{"All records processed over the range of 3 frequencies.", "Status"};
-  const Obstacle rows[] = {
+  // Name, the box during which the obstacle is planted ("" before the scan), the obstacle, the boxes.
+  using Plant = std::function<void(const std::string& output, const std::string& elsewhere)>;
+  const std::tuple<const char*, const char*, Plant, Boxes> rows[] = {
       {"LinkToAFileElsewhere", "Warning", link, kExisting},
       {"DanglingLink", "Warning", [](auto& output, auto& to) { fs::create_symlink(to + ".new", output); }, kExisting},
       {"ReadOnlyFileOf40Records", "Warning", readOnly, kExisting},
@@ -112,33 +103,25 @@ TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsReco
       {"FileReplacedWhileTheStatusBoxIsOpen", "Status", [&](auto& output, auto& e) { fs::remove(output), readOnly(output, e); },
        {kNoOldFile, kStatus}},
   };
-  for (const Obstacle& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, box, plant, boxes] : rows) {
+    SCOPED_TRACE(name);
     testing::TempDir folder;
     testing::TempDir other;
     const std::string elsewhere = other.File("precious.dat");
     testing::WriteBytes(elsewhere, precious);
     Program program(folder, "this", "SeriesR 10 rload=50\n", 3);
     const std::string output = OutputFilePath(program.services);
-    if (*row.box == '\0') row.plant(output, elsewhere);
-    program.boxes.hookTitle = row.box;
-    program.boxes.hook = [&] { row.plant(output, elsewhere); };
+    if (*box == '\0') plant(output, elsewhere);
+    program.boxes.hookTitle = box;
+    program.boxes.hook = [&] { plant(output, elsewhere); };
     program.Scan();
-    EXPECT_EQ(program.boxes.shown, row.boxes);
+    EXPECT_EQ(program.boxes.shown, boxes);
     EXPECT_EQ(testing::ReadBytes(elsewhere), precious);
     EXPECT_EQ(std::distance(fs::directory_iterator(other.Path()), {}), 1);  // nothing created there
     const std::string report = program.Report();
-    EXPECT_EQ(report.substr(report.rfind('\n') + 1), row.boxes.back() == kStatus ? "3: 60 60 60" : "0:");
+    EXPECT_EQ(report.substr(report.rfind('\n') + 1), boxes.back() == kStatus ? "3: 60 60 60" : "0:");
   }
 }
-
-struct TwoPrograms {
-  const char* name;
-  const char* parentPause;  // the parent's box during which the child scans; "" when the child goes first
-  const char* childPause;   // the child's box left open while the parent acts; "" for after its scan
-  ScanOutcome parentOutcome;
-  Boxes parentBoxes;
-};
 
 // The child scans 2 elements at 3 steps (90 and 100 ohms after each), the parent 1 element at 5 steps.
 TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
@@ -146,15 +129,17 @@ TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
     return Boxes{{"Another Tavelin is using the scan output file " + output + ". The scan was not started.",
                   "Scan Output File in Use"}};
   };
-  const TwoPrograms rows[] = {
+  // Name; the parent's box during which the child scans ("" when the child goes first); the child's box
+  // left open while the parent acts ("" after its scan); the parent's outcome and boxes.
+  const std::tuple<const char*, const char*, const char*, ScanOutcome, Boxes> rows[] = {
       {"OtherHasScanned", "", "", ScanOutcome::kInUse, {}},
       {"OthersStatusBoxOpen", "", "Status", ScanOutcome::kInUse, {}},
       {"OtherScansWhileTheWarningBoxIsOpen", "Warning", "", ScanOutcome::kReopenFailed, kExisting},
   };
   const std::string childReport = kNoOldFile.text + " [Warning]\nAll records processed over the range of 3 "
                                   "frequencies. [Status]\n6: 90 100 90 100 90 100";
-  for (const TwoPrograms& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, parentPause, childPause, outcome, boxes] : rows) {
+    SCOPED_TRACE(name);
     testing::TempDir folder;
     int up[2], down[2], report[2];
     ASSERT_TRUE(::pipe(up) == 0 && ::pipe(down) == 0 && ::pipe(report) == 0);
@@ -165,10 +150,10 @@ TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
       if (child == 0) {
         Program other(folder, "other", "SeriesR 40 rload=50\nSeriesR 10\n", 3);
         const auto pause = [&] { Send(up[1]), Await(down[0]); };
-        other.boxes.hookTitle = row.childPause;
+        other.boxes.hookTitle = childPause;
         other.boxes.hook = pause;
         other.Scan();
-        if (*row.childPause == '\0') pause();
+        if (*childPause == '\0') pause();
         const std::string text = other.Report();
         _exit(::write(report[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
       }
@@ -176,12 +161,11 @@ TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
       held = testing::ReadBytes(folder.File("TavelinOutput.dat"));
     };
     Program program(folder, "this", "SeriesR 10 rload=50\n", 5);
-    program.boxes.hookTitle = row.parentPause;
+    program.boxes.hookTitle = parentPause;
     program.boxes.hook = startChild;
-    if (*row.parentPause == '\0') startChild();
-    EXPECT_EQ(program.Scan(), row.parentOutcome);
-    const Boxes expected = row.parentBoxes.empty() ? inUse(OutputFilePath(program.services)) : row.parentBoxes;
-    EXPECT_EQ(program.boxes.shown, expected);
+    if (*parentPause == '\0') startChild();
+    EXPECT_EQ(program.Scan(), outcome);
+    EXPECT_EQ(program.boxes.shown, boxes.empty() ? inUse(OutputFilePath(program.services)) : boxes);
     EXPECT_FALSE(program.files.IsOpen(program.state.OutputReadFile));  // nothing of the other's is read
     EXPECT_EQ(testing::ReadBytes(folder.File("TavelinOutput.dat")), held);
     Send(down[1]);
@@ -197,30 +181,6 @@ TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
   }
 }
 
-struct ToolRun {
-  int status;
-  std::string errors;
-};
-
-// Runs the companion tool with a time limit, so a read that never ends fails rather than hangs.
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& errorFile) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::alarm(20);
-    ::dup2(::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    std::vector<char*> argv{const_cast<char*>(TAVELIN_NETWORK_TOOL)};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = -1;
-  ::waitpid(pid, &status, 0);
-  const Bytes bytes = testing::ReadBytes(errorFile);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-          std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size())};
-}
-
 TEST(NetworkTool, ReadsRegularFilesOnlyAndWritesNothingThroughALink) {
   testing::TempDir folder;
   const std::string fifo = folder.File("pipe"), huge = folder.File("huge.dat"), net = folder.File("NET.dat");
@@ -228,28 +188,27 @@ TEST(NetworkTool, ReadsRegularFilesOnlyAndWritesNothingThroughALink) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
   testing::WriteBytes(huge, {});
   fs::resize_file(huge, 32768 * 124);
-  testing::WriteBytes(text, AsBytes("ShuntR 5 rload=50\n"));
+  std::ofstream(text) << "ShuntR 5 rload=50\n";
   const Bytes precious(300, std::byte{0x77});
-  const struct {
-    std::vector<std::string> args;
-    std::function<void()> plant;
-    ToolRun expected;
-  } rows[] = {
-      {{"--list", "/dev/zero"}, nullptr, {1, "tavelin-network: /dev/zero: not a regular file\n"}},
-      {{"--list", fifo}, nullptr, {1, "tavelin-network: " + fifo + ": not a regular file\n"}},
-      {{"--list", huge}, nullptr, {1, "tavelin-network: " + huge + ": more than 32767 records\n"}},
-      {{fifo, net}, nullptr, {1, "tavelin-network: " + fifo + ": not a regular file\n"}},
-      {{text, net}, [&] { fs::create_symlink(target, net + ".part"); }, {0, ""}},
-      {{text, net}, [&] { fs::remove(net), fs::create_symlink(target, net); }, {0, ""}},
+  const std::tuple<std::string, std::function<void()>, int, std::string> rows[] = {
+      {"--list /dev/zero", nullptr, 1, "tavelin-network: /dev/zero: not a regular file\n"},
+      {"--list " + fifo, nullptr, 1, "tavelin-network: " + fifo + ": not a regular file\n"},
+      {"--list " + huge, nullptr, 1, "tavelin-network: " + huge + ": more than 32767 records\n"},
+      {fifo + " " + net, nullptr, 1, "tavelin-network: " + fifo + ": not a regular file\n"},
+      {text + " " + net, [&] { fs::create_symlink(target, net + ".part"); }, 0, ""},
+      {text + " " + net, [&] { fs::remove(net), fs::create_symlink(target, net); }, 0, ""},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.args[1]);
+  for (const auto& [args, plant, status, message] : rows) {
+    SCOPED_TRACE(args);
     testing::WriteBytes(target, precious);
-    if (row.plant) row.plant();
-    const ToolRun run = RunTool(row.args, errors);
-    EXPECT_EQ(std::tie(run.status, run.errors), std::tie(row.expected.status, row.expected.errors));
+    if (plant) plant();
+    // A time limit, so that a read that never ends fails rather than hangs.
+    const int result = std::system(("timeout 20 " TAVELIN_NETWORK_TOOL " " + args + " >/dev/null 2>" + errors).c_str());
+    const Bytes said = testing::ReadBytes(errors);
+    EXPECT_EQ(WIFEXITED(result) ? WEXITSTATUS(result) : -1, status);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(said.data()), said.size()), message);
     EXPECT_EQ(testing::ReadBytes(target), precious);
-    EXPECT_TRUE(!row.plant || (fs::is_regular_file(fs::symlink_status(net)) && fs::file_size(net) == 124));
+    EXPECT_TRUE(!plant || (fs::is_regular_file(fs::symlink_status(net)) && fs::file_size(net) == 124));
   }
 }
 

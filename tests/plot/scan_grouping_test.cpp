@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <optional>
 
 #include "network/element_file.hpp"
 #include "network/frequency_scan.hpp"
@@ -17,13 +16,11 @@
 namespace tavelin {
 namespace {
 
-using testing::ShownMessage;
-using Boxes = std::vector<ShownMessage>;
+using Boxes = std::vector<testing::ShownMessage>;
 
-// Three series resistors on a 50-ohm load: 60, 80 and 110 ohms after the first, second and third.
+// Series resistors on a 50-ohm load: 60, 80 and 110 ohms after the first, second and third.
 constexpr const char* kThree = "SeriesR 10 rload=50\nSeriesR 20\nSeriesR 30\n";
 constexpr const char* kTwo = "SeriesR 10 rload=50\nSeriesR 20\n";
-const ShownMessage kRefused{"No Elements in Network or not enough records - Check Input Data!", "Error"};
 
 struct ScanGroupingTest : ::testing::Test {
   void Open(const char* network, std::int16_t steps) {
@@ -36,7 +33,6 @@ struct ScanGroupingTest : ::testing::Test {
     BeginScan(services, state, "2", "1");
     lastScan = messages.shown;
   }
-
   testing::TempDir folder;
   testing::RecordingMessages messages;
   testing::RecordingEnd end;
@@ -46,27 +42,16 @@ struct ScanGroupingTest : ::testing::Test {
   Boxes lastScan;
 };
 
-struct Row {
-  const char* name;
-  std::function<void(ScanGroupingTest&)> run;  // opens, scans, and what follows before Compute and Plot
-  Boxes scanBoxes;                              // the last boxes of the last scan
-  std::vector<double> points;                   // impedance magnitudes; none when refused
-};
-
 TEST_F(ScanGroupingTest, PointsAreWholeStepsOfTheScannedNetwork) {
-  const Row rows[] = {
+  // Name; what is opened and scanned before Compute and Plot; the last boxes of the last scan; the
+  // impedance magnitudes plotted, none when Compute and Plot refuses.
+  const std::tuple<const char*, std::function<void(ScanGroupingTest&)>, Boxes, std::vector<double>> rows[] = {
       {"WholeScan", [](auto& t) { t.Open(kThree, 4), t.Scan(); },
        {{"All records processed over the range of 4 frequencies.", "Status"}}, {110, 110, 110, 110}},
-      // 11 records: three steps and two elements of a fourth; the 80 ohms of element 2 is no point.
-      {"StoppedInsideAStep",
-       [](auto& t) {
-         t.Open(kThree, 100);
-         testing::FileSizeLimit limit(11 * 68 + 10);
-         t.Scan();
-       },
+      // 11 records: three steps and two elements of a fourth, whose 80 ohms is no point.
+      {"StoppedInsideAStep", [](auto& t) { t.Open(kThree, 100), testing::FileSizeLimit(11 * 68 + 10), t.Scan(); },
        {{"Run-time error 61 (Disk full) while writing the scan output file. The scan was stopped; the 11 records "
-         "written before it are kept.",
-         "Error in Scan"}},
+         "written before it are kept.", "Error in Scan"}},
        {110, 110, 110}},
       // Nine points of the two-element scan, not two points grouped by nine elements.
       {"OtherNetworkOpenedSince",
@@ -75,30 +60,25 @@ TEST_F(ScanGroupingTest, PointsAreWholeStepsOfTheScannedNetwork) {
          t.Open("ShuntR 1 rload=5\nShuntR 2\nShuntR 3\nShuntR 4\nShuntR 5\nShuntR 6\nShuntR 7\nShuntR 8\nShuntR 9\n", 1);
        },
        {{"All records processed over the range of 9 frequencies.", "Status"}}, {80, 80, 80, 80, 80, 80, 80, 80, 80}},
-      {"FileTooLongToCountAfterAGoodScan",
-       [](auto& t) {
-         t.Open(kTwo, 3), t.Scan();
-         t.Open(kTwo, 16384), t.Scan();
-       },
+      {"FileTooLongToCountAfterAGoodScan", [](auto& t) { t.Open(kTwo, 3), t.Scan(), t.Open(kTwo, 16384), t.Scan(); },
        {{"All records processed over the range of 16384 frequencies.", "Status"},
         {"File open error, 6", "Fatal Error in Opening Network Data File"}},
        {}},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    ScanGroupingTest& t = *this;
-    t.files.CloseAll();
-    t.state = NetworkState{};
-    std::filesystem::remove(OutputFilePath(t.services));
-    row.run(t);
-    EXPECT_EQ(Boxes(t.lastScan.end() - static_cast<std::ptrdiff_t>(row.scanBoxes.size()), t.lastScan.end()),
-              row.scanBoxes);
-    t.messages.shown.clear();
+  for (const auto& [name, run, scanBoxes, points] : rows) {
+    SCOPED_TRACE(name);
+    files.CloseAll();
+    state = NetworkState{};
+    std::filesystem::remove(OutputFilePath(services));
+    run(*this);
+    EXPECT_EQ(Boxes(lastScan.end() - static_cast<std::ptrdiff_t>(scanBoxes.size()), lastScan.end()), scanBoxes);
+    messages.shown.clear();
     PlotData data;
     data.PlotValues = {-1};
-    EXPECT_EQ(ComputePlot(t.services, t.state, {2, false, "50", "5", "0.1"}, data), !row.points.empty());
-    EXPECT_EQ(data.PlotValues, row.points.empty() ? std::vector<double>{-1} : row.points);
-    EXPECT_EQ(t.messages.shown, row.points.empty() ? Boxes{kRefused} : Boxes{});
+    EXPECT_EQ(ComputePlot(services, state, {2, false, "50", "5", "0.1"}, data), !points.empty());
+    EXPECT_EQ(data.PlotValues, points.empty() ? std::vector<double>{-1} : points);
+    const Boxes refused{{"No Elements in Network or not enough records - Check Input Data!", "Error"}};
+    EXPECT_EQ(messages.shown, points.empty() ? refused : Boxes{});
   }
 }
 
