@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,20 +46,14 @@ struct HookedBoxes : MessageBoxes {
 };
 
 void Send(int fd) { [[maybe_unused]] const ssize_t n = ::write(fd, "x", 1); }
-
-// Waits for one byte; false at the end of the pipe.
-bool Await(int fd) {
-  char c = 0;
-  return ::read(fd, &c, 1) == 1;
-}
+bool Await(int fd) { return ::read(fd, std::array<char, 1>{}.data(), 1) == 1; }  // false at the pipe's end
 
 // One running Tavelin: its own files, boxes and state, on a network written beside the output file.
 struct Program {
   Program(const testing::TempDir& folder, const std::string& name, const std::string& network, std::int16_t steps) {
     services.programFolder = folder.Path().string();
-    const std::string path = folder.File(name + ".net");
-    testing::WriteBytes(path, EncodeElementFile(ParseNetworkText(network)));
-    OpenElementFile(services, state, path, [](std::int16_t) {});
+    testing::WriteBytes(folder.File(name + ".net"), EncodeElementFile(ParseNetworkText(network)));
+    OpenElementFile(services, state, folder.File(name + ".net"), [](std::int16_t) {});
     state.StepCount = steps;
     boxes.shown.clear();
   }
