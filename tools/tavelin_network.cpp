@@ -2,6 +2,8 @@
 //
 //   tavelin-network DESCRIPTION.txt NETWORK.dat    write NETWORK.dat
 //   tavelin-network --list NETWORK.dat             print the description of NETWORK.dat
+//
+// Only regular files are read, an element record file of at most 32767 records.
 
 #include <fcntl.h>
 #include <sys/stat.h>
