@@ -31,6 +31,7 @@ void DeleteFile(const std::string& path) {
 }  // namespace
 
 std::string OutputFilePath(const Services& services) {
+  if (!services.outputPath.empty()) return services.outputPath;
   return (std::filesystem::path(services.programFolder) / kOutputFileName).string();
 }
 
