@@ -10,13 +10,12 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <iterator>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,8 +41,6 @@ Result Execute(const QString& program, const std::vector<std::string>& words, co
   return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           process.readAllStandardError().toStdString() + process.readAllStandardOutput().toStdString()};
 }
-
-Result Cli(const std::vector<std::string>& words, const fs::path& folder) { return Execute(TAVELIN_CLI, words, folder); }
 
 // The reader of check_outputs.py; it prints "ok" or what differs.
 void Checked(const std::vector<std::string>& words, const fs::path& folder) {
@@ -75,7 +72,7 @@ class CliTest : public ::testing::Test {
     dir = ::mkdtemp(pattern);
   }
   ~CliTest() override { fs::remove_all(dir); }
-  Result Cli(const std::vector<std::string>& words) { return tavelin::Cli(words, dir); }
+  Result Cli(const std::vector<std::string>& words) { return Execute(TAVELIN_CLI, words, dir); }
   fs::path dir;
 };
 
@@ -120,12 +117,13 @@ TEST_F(CliTest, ScanWritesTheWindowsBytesAndExportsMatchTheScan) {
     SCOPED_TRACE(std::string(s.example) + " " + std::to_string(s.steps));
     const std::string network = kExamples + s.example + ".dat";
     const std::string steps = std::to_string(s.steps);
-    const Result run = Cli({"scan", network, "--lower", s.lower, "--upper", s.upper, "--steps", steps, "--output", "out.dat"});
+    std::vector<std::string> scan{"scan", network, "--lower", s.lower, "--upper", s.upper, "--steps", steps, "--output", "out.dat"};
+    const Result run = Cli(scan);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("Status: All records processed over the range of " + steps + " frequencies."),
               std::string::npos) << run.err;
-    EXPECT_EQ(Cli({"scan", network, "--lower", s.lower, "--upper", s.upper, "--steps", steps, "--output", "out.dat",
-                   "--quiet"}).err, "");
+    scan.push_back("--quiet");
+    EXPECT_EQ(Cli(scan).err, "");
 
     Outside outside;
     outside.path = network;
@@ -145,21 +143,19 @@ TEST_F(CliTest, ScanWritesTheWindowsBytesAndExportsMatchTheScan) {
     EXPECT_EQ(Frequency(bytes, 0), std::stod(s.lower));
     EXPECT_NEAR(Frequency(bytes, bytes.size() / 68 - 1), s.last, 2e-6);
 
-    const std::string csv = std::string(s.example) + ".csv";
-    for (const std::string& form : {"csv " + csv, std::string("csv nodes.csv --all-nodes"), std::string("s1p out.s1p")}) {
-      std::istringstream in(form);
-      std::string format, file, extra;
-      in >> format >> file >> extra;
-      std::vector<std::string> words{"export", "out.dat", "--network", network, "--format", format, "--output", file};
-      if (!extra.empty()) words.push_back(extra);
-      EXPECT_EQ(Cli(words).status, 0) << form;
+    // With the network, and without it (the steps found where the frequency changes) against 75 ohms.
+    for (const std::string r0 : {"50", "75"}) {
+      const std::string csv = s.example + r0 + ".csv";  // the name tells the checker the example
+      std::vector<std::string> words{"export", "out.dat", "--r0", r0, "--format"};
+      if (r0 == "50") words.insert(words.begin() + 2, {"--network", network});
+      for (const auto& tail : {std::vector<std::string>{"csv", "--output", csv},
+                               {"csv", "--all-nodes", "--output", "nodes.csv"}, {"s1p", "--output", "out.s1p"}}) {
+        std::vector<std::string> all = words;
+        all.insert(all.end(), tail.begin(), tail.end());
+        EXPECT_EQ(Cli(all).status, 0) << tail[0];
+      }
+      Checked({"export", "out.dat", std::to_string(s.elements), r0, csv, "nodes.csv", "out.s1p"}, dir);
     }
-    Checked({"export", "out.dat", std::to_string(s.elements), "50", csv, "nodes.csv", "out.s1p"}, dir);
-    // Without the network the steps are found where the frequency changes; another resistance.
-    EXPECT_EQ(Cli({"export", "out.dat", "--format", "s1p", "--r0", "75", "--output", "o75.s1p"}).status, 0);
-    EXPECT_EQ(Cli({"export", "out.dat", "--format", "csv", "--r0", "75", "--output", "o75.csv"}).status, 0);
-    EXPECT_EQ(Cli({"export", "out.dat", "--format", "csv", "--r0", "75", "--all-nodes", "--output", "n75.csv"}).status, 0);
-    Checked({"export", "out.dat", std::to_string(s.elements), "75", "o75.csv", "n75.csv", "o75.s1p"}, dir);
   }
 }
 
@@ -179,7 +175,6 @@ const Refusal kRefusals[] = {
      "Error in Opening Archive Record File: File open error, 70", Left::kKept, true},
     {{"scan", "NET", "--lower", "30", "--upper", "1", "--output", "o"}, 1,
      "Error in Setup: Scan Frequency Setup Parameters Invalid - Check Required Inputs!", Left::kEmpty},
-    {{"scan", "NET", "--lower", "0", "--upper", "30", "--output", "o"}, 1, "Error in Setup: Scan Frequency", Left::kEmpty},
     {{"scan", "NET", "--lower", "5", "--upper", "5", "--output", "o"}, 1, "Error in Setup: Scan Frequency", Left::kEmpty},
     {{"scan", "NET", "--lower", "x", "--upper", "30", "--output", "o"}, 1, "Error in Setup: Scan Frequency", Left::kEmpty},
     {{"scan", "net.dat", "--lower", "1", "--upper", "30", "--output", "net.dat"}, 1, "is the network file", Left::kKept},
@@ -198,13 +193,10 @@ const Refusal kRefusals[] = {
     {{"export", "OUT", "--format", "xml", "--output", "o"}, 2, "--format", Left::kKept},
     {{"plot", "OUT", "--variable", "zmag", "--log", "0", "0.1", "--output", "o.svg"}, 1,
      "Invalid Input Data: Invalid # of Decades or Invalid Minimum Value for Log Plot", Left::kAbsent},
-    {{"plot", "OUT", "--variable", "zmag", "--log", "2", "-1", "--output", "o.svg"}, 1,
-     "Invalid Input Data: Invalid # of Decades or Invalid Minimum Value for Log Plot", Left::kAbsent},
     {{"plot", "OUT", "--variable", "zphase", "--log", "2", "1", "--output", "o.svg"}, 1,
      "Error in Logarithmic Plotting: Log Plots cannot plot negative values! Use the Linear Plot!", Left::kWritten},
     {{"plot", "cut.dat", "--variable", "swr", "--output", "o.png"}, 1, "not a whole number", Left::kAbsent},
     {{"plot", "OUT", "--variable", "swr", "--output", "o.gif"}, 2, ".svg, .pdf or .png", Left::kAbsent},
-    {{"plot", "OUT", "--variable", "power", "--output", "o.png"}, 2, "--variable", Left::kAbsent},
     {{"frobnicate"}, 2, "unknown subcommand", Left::kKept},
 };
 
