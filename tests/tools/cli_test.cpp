@@ -189,6 +189,8 @@ const Refusal kRefusals[] = {
     {{"export", "OUT", "--network", kExamples + "every-element.dat", "--format", "csv", "--output", "o"}, 1,
      "200 records do not make whole steps of 9 elements", Left::kKept},
     {{"export", "empty.dat", "--format", "csv", "--output", "o"}, 1, "holds no records", Left::kKept},
+    {{"export", "OUT", "--network", "one.dat", "--format", "csv", "--output", "o"}, 1,
+     "the frequency does not change every 1 records, at record 2", Left::kKept},
     {{"export", "OUT", "--format", "s1p", "--r0", "-50", "--output", "o"}, 2, "--r0", Left::kKept},
     {{"export", "OUT", "--format", "xml", "--output", "o"}, 2, "--format", Left::kKept},
     {{"plot", "OUT", "--variable", "zmag", "--log", "0", "0.1", "--output", "o.svg"}, 1,
@@ -208,6 +210,7 @@ TEST_F(CliTest, RefusesBadInputWithAReasonAndLeavesOtherFilesAlone) {
   Write(dir / "cut.dat", out.substr(0, 1000));
   Write(dir / "step.dat", out.substr(0, 15 * 68));
   Write(dir / "empty.dat", "");
+  Write(dir / "one.dat", Read(network).substr(0, 124));  // the first element alone
   for (const Refusal& r : kRefusals) {
     std::vector<std::string> words;
     for (const std::string& w : r.words) words.push_back(w == "NET" ? network : w == "OUT" ? "out.dat" : w);
@@ -257,8 +260,15 @@ TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
     const std::regex re(pattern);
     return std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator());
   };
+  // What the SVG groups in one style (a colour attribute) hold.
+  const auto styled = [](const std::string& text, const std::string& style) {
+    std::string groups;
+    const std::regex group(style + "[^>]*>([^<]|<[^/])*</g>");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), group); it != std::sregex_iterator(); ++it) groups += it->str();
+    return groups;
+  };
   EXPECT_EQ(count(svg, "<polyline"), 14);
-  EXPECT_EQ(count(svg, "<(circle|ellipse)"), 100);
+  EXPECT_EQ(count(styled(svg, "fill=\"#0000ff\""), "<(circle|ellipse)"), 100);  // QBColor 9
   for (const char* label : {">Impedance (Ohms)<", ">1.0<", ">15.5<", ">30.0<"}) EXPECT_NE(svg.find(label), std::string::npos);
   Checked({"pdf", "p.pdf", "14", "Impedance", "(Ohms)", "1.0", "15.5", "30.0"}, dir);
   const QImage png(QString::fromStdString((dir / "p.png").string()));
@@ -271,10 +281,7 @@ TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
   // A logarithmic scale of 3 decades from 10: 30 grey lines, labels 10.00 to 10000.00.
   ASSERT_EQ(Cli({"plot", "out.dat", "--variable", "zmag", "--log", "3", "10", "--output", "log.svg"}).status, 0);
   const std::string log = Read(dir / "log.svg");
-  std::string grey;  // the groups drawn in QBColor 8
-  const std::regex group("stroke=\"#808080\"[^>]*>([^<]|<[^/])*</g>");
-  for (auto it = std::sregex_iterator(log.begin(), log.end(), group); it != std::sregex_iterator(); ++it) grey += it->str();
-  EXPECT_EQ(count(grey, "<polyline"), 30);
+  EXPECT_EQ(count(styled(log, "stroke=\"#808080\""), "<polyline"), 30);  // QBColor 8
   for (const char* label : {">10.00<", ">100.00<", ">1000.00<", ">10000.00<"}) EXPECT_NE(log.find(label), std::string::npos);
 
   // The plot window prints its plot and its two buttons as text and paths.
