@@ -293,12 +293,13 @@ std::string Number(double value) {
   return std::string(buffer.data(), result.ptr);
 }
 
-// A positive resistance in ohms, as text for the window's box.
+// A positive resistance in ohms, written back as the shortest text that reads as the same number.
 std::string ResistanceText(const std::string& text, const char* option) {
   try {
     const double value = ReadLocaleNumber(text, NumberLocale{});
-    if (value > 0 && std::isfinite(value)) return text;
+    if (value > 0 && std::isfinite(value)) return Number(value);
   } catch (const RunTimeError&) {
+    // Refused below.
   }
   throw ArgumentError{std::string("--") + option + " must be a positive number of ohms"};
 }
