@@ -21,6 +21,9 @@ struct Services {
   RecordFiles& files;
   NumberLocale locale;
   std::string programFolder;
+  // Where a scan writes; empty for TavelinOutput.dat in programFolder. The command-line companion
+  // names its own file here so that it runs the very same scan.
+  std::string outputPath = {};
 
   Reporting MakeReporting() const { return Reporting{messages, locale}; }
 };

@@ -9,6 +9,7 @@
 namespace tavelin {
 
 std::string OutputFilePath(const Services& services) {
+  if (!services.outputPath.empty()) return services.outputPath;
   return (std::filesystem::path(services.programFolder) / kOutputFileName).string();
 }
 

@@ -8,7 +8,7 @@ namespace tavelin {
 
 inline constexpr const char* kOutputFileName = "TavelinOutput.dat";
 
-// The scan output file lives in the program's folder.
+// The scan output file lives in the program's folder, unless services name another path.
 std::string OutputFilePath(const Services& services);
 
 enum class DeleteOutcome {

@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "plot/form_font.hpp"
+#include "plot/plot_images.hpp"
 #include "plot/qt_plot_surface.hpp"
 
 namespace tavelin {
@@ -36,7 +37,48 @@ Rgb ToRgb(const QColor& c) {
              static_cast<std::uint8_t>(c.blue())};
 }
 
+// The drawing's own messages were shown when the window drew; printing does not repeat them.
+class SilentMessages : public MessageBoxes {
+ public:
+  void Show(const std::string&, const std::string&) override {}
+};
+
+// A button as a framed panel with its caption, drawn as shapes and text rather than as pixels.
+void PrintButton(QPainter& painter, const QPushButton& button, double scale, double fontScale) {
+  const QPalette& palette = button.palette();
+  const QRectF box(button.x() * scale, button.y() * scale, button.width() * scale, button.height() * scale);
+  painter.setPen(QPen(palette.color(QPalette::Dark), scale));
+  painter.setBrush(palette.color(QPalette::Button));
+  painter.drawRoundedRect(box.adjusted(scale / 2, scale / 2, -scale / 2, -scale / 2), 2 * scale, 2 * scale);
+  painter.setBrush(Qt::NoBrush);
+  QFont font = button.font();
+  font.setPointSizeF(font.pointSizeF() * fontScale);
+  painter.setFont(font);
+  painter.setPen(palette.color(QPalette::ButtonText));
+  painter.drawText(box, Qt::AlignCenter, button.text());
+}
+
 }  // namespace
+
+// Replays the window on the printer at the printer's resolution: the plot drawn again with the
+// window's layout, then its buttons, all as vector shapes and text. The window's pixels are taken
+// at 96 dots per inch and the whole is shrunk only when it does not fit the page.
+bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, const PlotData& data,
+                 Rgb textColour, const NumberLocale& locale, const std::vector<const QPushButton*>& buttons) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+  const double full = printer.resolution() / 96.0;
+  const double shrink = std::min({1.0, page.width() / (area.width() * full), page.height() / (area.height() * full)});
+  const double scale = full * shrink;
+  painter.setClipRect(QRectF(0, 0, area.width() * scale, area.height() * scale));
+  PainterPlotSurface surface(painter, printer, scale, QPointF(0, 0), textColour);
+  SilentMessages silent;
+  DrawWindowPlot(surface, geometry.WindowWidth, geometry.WindowHeight, data, Reporting{silent, locale});
+  const double fontScale = 96.0 / printer.logicalDpiY() * scale;
+  for (const QPushButton* button : buttons) PrintButton(painter, *button, scale, fontScale);
+  return painter.end();
+}
 
 bool SystemPrinterService::Prepare(QPrinter& printer, QWidget* parent) {
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
@@ -46,19 +88,6 @@ bool SystemPrinterService::Prepare(QPrinter& printer, QWidget* parent) {
   }
   QPrintDialog dialog(&printer, parent);
   return dialog.exec() == QDialog::Accepted;
-}
-
-bool PrintPicture(QPrinter& printer, const QImage& picture) {
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-  const double scale = printer.resolution() / 96.0;
-  QSizeF size = picture.deviceIndependentSize() * scale;
-  const double shrink = std::min({1.0, page.width() / size.width(), page.height() / size.height()});
-  size *= shrink;
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(QRectF(QPointF(0, 0), size), picture);
-  return painter.end();
 }
 
 void frmPlot::QueuedMessages::Show(const std::string& text, const std::string& title) {
@@ -141,12 +170,14 @@ void frmPlot::ShowQueuedMessages() {
 }
 
 void frmPlot::cmdPrint_Click() {
-  const QImage image = grab().toImage();
   const QPointer<frmPlot> self(this);
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(QStringLiteral("Tavelin plot"));
   if (!printers_.Prepare(printer, this) || self.isNull()) return;
-  if (!PrintPicture(printer, image)) reporting_.messages.Show("The plot could not be printed.", "Print");
+  if (!PrintWindow(printer, size(), geometry_, shown_, ToRgb(palette().color(QPalette::WindowText)),
+                   reporting_.locale, {cmdPrint, cmdOK})) {
+    reporting_.messages.Show("The plot could not be printed.", "Print");
+  }
 }
 
 void frmPlot::cmdOK_Click() { close(); }

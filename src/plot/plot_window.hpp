@@ -28,9 +28,12 @@ class SystemPrinterService : public PrinterService {
   bool Prepare(QPrinter& printer, QWidget* parent) override;
 };
 
-// Prints picture on one page at its size on screen (96 dots per inch), shrunk only when it does not
-// fit, at the top-left corner of the printable area. False when the printer cannot be opened.
-bool PrintPicture(QPrinter& printer, const QImage& picture);
+// Prints a plot window's drawing area of area pixels on one page at its size on screen (96 dots per
+// inch), shrunk only when it does not fit, at the top-left corner of the printable area: the plot is
+// drawn again at the printer's resolution, with the buttons in their places. False when the printer
+// cannot be opened.
+bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, const PlotData& data,
+                 Rgb textColour, const NumberLocale& locale, const std::vector<const QPushButton*>& buttons);
 
 // The plot window. It draws a copy of the plot data taken when it is created and at each Redraw(),
 // so a Compute and Plot that is refused leaves the picture alone. The picture lives in an image that

@@ -1,0 +1,299 @@
+// The command-line companion run as a process: its scan against the window's Begin Scan, its exports
+// and images against readers of their own (check_outputs.py), its refusals; and a printout of the
+// plot window.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <QImage>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/main_window.hpp"
+
+namespace tavelin {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string err;
+};
+
+Result Execute(const QString& program, const std::vector<std::string>& words, const fs::path& folder) {
+  QStringList arguments;
+  for (const std::string& word : words) arguments << QString::fromStdString(word);
+  QProcess process;
+  process.setWorkingDirectory(QString::fromStdString(folder.string()));
+  process.start(program, arguments);
+  process.waitForFinished(120000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardError().toStdString() + process.readAllStandardOutput().toStdString()};
+}
+
+// The reader of check_outputs.py; it prints "ok" or what differs.
+void Checked(const std::vector<std::string>& words, const fs::path& folder) {
+  std::vector<std::string> all{CHECK_OUTPUTS};
+  all.insert(all.end(), words.begin(), words.end());
+  const Result run = Execute("/usr/bin/python3", all, folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+}
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+double Frequency(const std::string& bytes, std::size_t record) {  // offset 0 of a 68-byte record
+  double f = 0;
+  std::memcpy(&f, bytes.data() + record * 68, sizeof f);
+  return f;
+}
+
+const std::string kExamples = TAVELIN_SOURCE_DIR "/examples/";
+
+class CliTest : public ::testing::Test {
+ protected:
+  CliTest() {
+    char pattern[] = "/tmp/tavelin-cli-test-XXXXXX";
+    dir = ::mkdtemp(pattern);
+  }
+  ~CliTest() override { fs::remove_all(dir); }
+  Result Cli(const std::vector<std::string>& words) { return Execute(TAVELIN_CLI, words, dir); }
+  fs::path dir;
+};
+
+// Everything the window reaches outside itself, faked; File > Open hands out one path.
+struct Outside : FileDialog, PrinterService, ProgramStarter, DocumentShell, MessageBoxes, ProgramEnd {
+  std::string GetOpenFileName(QWidget*) override { return path; }
+  bool Prepare(QPrinter& printer, QWidget*) override {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(path));
+    return true;
+  }
+  bool Start(const std::string&) override { return false; }
+  bool Perform(const DocumentRequest&) override { return false; }
+  void Show(const std::string& text, const std::string& title) override { shown.push_back(title + ": " + text); }
+  void EndNow() override {}
+  std::string path;
+  std::vector<std::string> shown;
+  EmptyKeyValueStore registry;
+};
+
+struct ExampleScan {
+  const char* example;
+  const char* lower;
+  const char* upper;
+  int steps;
+  std::size_t elements;
+  double last;  // the frequency of the last step
+};
+
+// The bounds of the README; 29.99999988079071 is the last of 100 steps from 1 to 30 MHz, and with the
+// step a 99th of the band, 50 steps end at 1 + 49 * 29 / 99 MHz (to single precision).
+const ExampleScan kScans[] = {
+    {"two-element", "1", "30", 100, 2, 29.99999988079071},
+    {"l-network-14mhz", "10", "18", 100, 2, 18.0},
+    {"stub-and-lossy-line", "1", "30", 100, 2, 29.99999988079071},
+    {"every-element", "1", "30", 100, 9, 29.99999988079071},
+    {"two-element", "1", "30", 50, 2, 15.353535354137421},
+};
+
+TEST_F(CliTest, ScanWritesTheWindowsBytesAndExportsMatchTheScan) {
+  for (const ExampleScan& s : kScans) {
+    SCOPED_TRACE(std::string(s.example) + " " + std::to_string(s.steps));
+    const std::string network = kExamples + s.example + ".dat";
+    const std::string steps = std::to_string(s.steps);
+    std::vector<std::string> scan{"scan", network, "--lower", s.lower, "--upper", s.upper, "--steps", steps, "--output", "out.dat"};
+    const Result run = Cli(scan);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("Status: All records processed over the range of " + steps + " frequencies."),
+              std::string::npos) << run.err;
+    scan.push_back("--quiet");
+    EXPECT_EQ(Cli(scan).err, "");
+
+    Outside outside;
+    outside.path = network;
+    fs::create_directory(dir / "window");
+    {
+      frmArchiveProcessor window({outside, outside, outside, outside, outside.registry, outside, outside,
+                                  (dir / "window").string(), NumberLocale{}});
+      window.mnuFileOpen_Click();
+      window.State().StepCount = static_cast<std::int16_t>(s.steps);
+      window.txtScanFreqLower->setText(s.lower);
+      window.txtScanFreqUpper->setText(s.upper);
+      window.cmdBeginScan->click();
+    }
+    const std::string bytes = Read(dir / "out.dat");
+    EXPECT_EQ(bytes, Read(dir / "window" / "TavelinOutput.dat"));
+    ASSERT_EQ(bytes.size(), s.steps * s.elements * 68);
+    EXPECT_EQ(Frequency(bytes, 0), std::stod(s.lower));
+    EXPECT_NEAR(Frequency(bytes, bytes.size() / 68 - 1), s.last, 2e-6);
+
+    // With the network, and without it (the steps found where the frequency changes) against 75 ohms.
+    for (const std::string r0 : {"50", "75"}) {
+      const std::string csv = s.example + r0 + ".csv";  // the name tells the checker the example
+      std::vector<std::string> words{"export", "out.dat", "--r0", r0, "--format"};
+      if (r0 == "50") words.insert(words.begin() + 2, {"--network", network});
+      for (const auto& tail : {std::vector<std::string>{"csv", "--output", csv},
+                               {"csv", "--all-nodes", "--output", "nodes.csv"}, {"s1p", "--output", "out.s1p"}}) {
+        std::vector<std::string> all = words;
+        all.insert(all.end(), tail.begin(), tail.end());
+        EXPECT_EQ(Cli(all).status, 0) << tail[0];
+      }
+      Checked({"export", "out.dat", std::to_string(s.elements), r0, csv, "nodes.csv", "out.s1p"}, dir);
+    }
+  }
+}
+
+enum class Left { kAbsent, kEmpty, kKept, kWritten };
+
+struct Refusal {
+  std::vector<std::string> words;  // NET is the two-element network, OUT its scan, o the output
+  int status;
+  const char* says;
+  Left output;
+  bool unreadable = false;  // the file named last before --output loses its permissions
+};
+
+const Refusal kRefusals[] = {
+    {{"scan", "missing.dat", "--lower", "1", "--upper", "30", "--output", "o"}, 1, "cannot read network file", Left::kKept},
+    {{"scan", "net.dat", "--lower", "1", "--upper", "30", "--output", "o"}, 1,
+     "Error in Opening Archive Record File: File open error, 70", Left::kKept, true},
+    {{"scan", "NET", "--lower", "30", "--upper", "1", "--output", "o"}, 1,
+     "Error in Setup: Scan Frequency Setup Parameters Invalid - Check Required Inputs!", Left::kEmpty},
+    {{"scan", "NET", "--lower", "5", "--upper", "5", "--output", "o"}, 1, "Error in Setup: Scan Frequency", Left::kEmpty},
+    {{"scan", "NET", "--lower", "x", "--upper", "30", "--output", "o"}, 1, "Error in Setup: Scan Frequency", Left::kEmpty},
+    {{"scan", "net.dat", "--lower", "1", "--upper", "30", "--output", "net.dat"}, 1, "is the network file", Left::kKept},
+    {{"scan", "NET", "--lower", "1", "--upper", "30", "--steps", "40000", "--output", "o"}, 2, "--steps", Left::kKept},
+    {{"scan", "NET", "--upper", "30", "--output", "o"}, 2, "--lower is required", Left::kKept},
+    {{"export", "missing.dat", "--format", "csv", "--output", "o"}, 1, "cannot read scan output file", Left::kKept},
+    {{"export", "out.dat", "--format", "csv", "--output", "o"}, 1, "run-time error 70", Left::kKept, true},
+    {{"export", "cut.dat", "--format", "csv", "--output", "o"}, 1, "1000 bytes is not a whole number of 68-byte records",
+     Left::kKept},
+    {{"export", "step.dat", "--network", "NET", "--format", "s1p", "--output", "o"}, 1,
+     "15 records do not make whole steps of 2 elements", Left::kKept},
+    {{"export", "OUT", "--network", kExamples + "every-element.dat", "--format", "csv", "--output", "o"}, 1,
+     "200 records do not make whole steps of 9 elements", Left::kKept},
+    {{"export", "empty.dat", "--format", "csv", "--output", "o"}, 1, "holds no records", Left::kKept},
+    {{"export", "OUT", "--network", "one.dat", "--format", "csv", "--output", "o"}, 1,
+     "the frequency does not change every 1 records, at record 2", Left::kKept},
+    {{"export", "OUT", "--format", "s1p", "--r0", "-50", "--output", "o"}, 2, "--r0", Left::kKept},
+    {{"export", "OUT", "--format", "xml", "--output", "o"}, 2, "--format", Left::kKept},
+    {{"plot", "OUT", "--variable", "zmag", "--log", "0", "0.1", "--output", "o.svg"}, 1,
+     "Invalid Input Data: Invalid # of Decades or Invalid Minimum Value for Log Plot", Left::kAbsent},
+    {{"plot", "OUT", "--variable", "zphase", "--log", "2", "1", "--output", "o.svg"}, 1,
+     "Error in Logarithmic Plotting: Log Plots cannot plot negative values! Use the Linear Plot!", Left::kWritten},
+    {{"plot", "cut.dat", "--variable", "swr", "--output", "o.png"}, 1, "not a whole number", Left::kAbsent},
+    {{"plot", "OUT", "--variable", "swr", "--output", "o.gif"}, 2, ".svg, .pdf or .png", Left::kAbsent},
+    {{"frobnicate"}, 2, "unknown subcommand", Left::kKept},
+};
+
+TEST_F(CliTest, RefusesBadInputWithAReasonAndLeavesOtherFilesAlone) {
+  const std::string network = kExamples + "two-element.dat";
+  fs::copy_file(network, dir / "net.dat");
+  ASSERT_EQ(Cli({"scan", network, "--lower", "1", "--upper", "30", "--output", "out.dat"}).status, 0);
+  const std::string out = Read(dir / "out.dat");
+  Write(dir / "cut.dat", out.substr(0, 1000));
+  Write(dir / "step.dat", out.substr(0, 15 * 68));
+  Write(dir / "empty.dat", "");
+  Write(dir / "one.dat", Read(network).substr(0, 124));  // the first element alone
+  for (const Refusal& r : kRefusals) {
+    std::vector<std::string> words;
+    for (const std::string& w : r.words) words.push_back(w == "NET" ? network : w == "OUT" ? "out.dat" : w);
+    std::string trace;
+    for (const std::string& w : words) trace += w + " ";
+    SCOPED_TRACE(trace);
+    const fs::path output = dir / words.back();
+    if (r.output == Left::kAbsent) {
+      fs::remove(output);
+    } else if (words.size() < 2 || words.back() != words[1]) {
+      Write(output, "keep");
+    }
+    const std::string before = Read(output);
+    const fs::path locked = dir / words[std::min<std::size_t>(1, words.size() - 1)];
+    if (r.unreadable) ::chmod(locked.c_str(), 0);
+    // Root reads any file; the permission cases run without that power.
+    if (r.unreadable) words.insert(words.begin(), {"--bounding-set=-dac_override,-dac_read_search", TAVELIN_CLI});
+    const Result run = r.unreadable ? Execute("/usr/bin/setpriv", words, dir) : Cli(words);
+    if (r.unreadable) ::chmod(locked.c_str(), 0644);
+    EXPECT_EQ(run.status, r.status) << run.err;
+    EXPECT_NE(run.err.find(r.says), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;  // one line, the reason
+    const bool exists = fs::exists(output);
+    const std::string left = exists ? Read(output) : "";
+    EXPECT_EQ(exists, r.output != Left::kAbsent);
+    const std::string want = r.output == Left::kKept ? before : "";
+    if (r.output == Left::kWritten) {
+      EXPECT_NE(left.find("<svg"), std::string::npos);
+    } else {
+      EXPECT_EQ(left, want);
+    }
+  }
+  EXPECT_EQ(Read(dir / "net.dat"), Read(network));
+  EXPECT_EQ(Read(dir / "out.dat"), out);
+}
+
+TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
+  ASSERT_EQ(Cli({"scan", kExamples + "two-element.dat", "--lower", "1", "--upper", "30", "--output", "out.dat"}).status, 0);
+  for (const char* file : {"p.svg", "p.pdf", "p.png"}) {
+    const Result run = Cli({"plot", "out.dat", "--variable", "zmag", "--size", "800x600", "--output", file});
+    EXPECT_EQ(run.status, 0) << run.err;
+  }
+  // 11 grid lines and 3 ticks, 100 markers, the title and the frequency labels 1.0, 15.5 and 30.0.
+  const std::string svg = Read(dir / "p.svg");
+  EXPECT_NE(svg.find("viewBox=\"0 0 800 600\""), std::string::npos);
+  const auto count = [](const std::string& text, const std::string& pattern) {
+    const std::regex re(pattern);
+    return std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator());
+  };
+  // What the SVG groups in one style (a colour attribute) hold.
+  const auto styled = [](const std::string& text, const std::string& style) {
+    std::string groups;
+    const std::regex group(style + "[^>]*>([^<]|<[^/])*</g>");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), group); it != std::sregex_iterator(); ++it) groups += it->str();
+    return groups;
+  };
+  EXPECT_EQ(count(svg, "<polyline"), 14);
+  EXPECT_EQ(count(styled(svg, "fill=\"#0000ff\""), "<(circle|ellipse)"), 100);  // QBColor 9
+  for (const char* label : {">Impedance (Ohms)<", ">1.0<", ">15.5<", ">30.0<"}) EXPECT_NE(svg.find(label), std::string::npos);
+  Checked({"pdf", "p.pdf", "14", "Impedance", "(Ohms)", "1.0", "15.5", "30.0"}, dir);
+  const QImage png(QString::fromStdString((dir / "p.png").string()));
+  EXPECT_EQ(png.size(), QSize(800, 600));
+  int blue = 0;
+  for (int y = 0; y < png.height(); ++y) {
+    for (int x = 0; x < png.width(); ++x) blue += png.pixel(x, y) == qRgb(0, 0, 255);
+  }
+  EXPECT_GT(blue, 100);
+  // A logarithmic scale of 3 decades from 10: 30 grey lines, labels 10.00 to 10000.00.
+  ASSERT_EQ(Cli({"plot", "out.dat", "--variable", "zmag", "--log", "3", "10", "--output", "log.svg"}).status, 0);
+  const std::string log = Read(dir / "log.svg");
+  EXPECT_EQ(count(styled(log, "stroke=\"#808080\""), "<polyline"), 30);  // QBColor 8
+  for (const char* label : {">10.00<", ">100.00<", ">1000.00<", ">10000.00<"}) EXPECT_NE(log.find(label), std::string::npos);
+
+  // The plot window prints its plot and its two buttons as text and paths.
+  Outside outside;
+  outside.path = (dir / "print.pdf").string();
+  const PlotData data{3, {1, 2, 3}, {1, 2, 3}, "Voltage (Volts)"};
+  auto* window = new frmPlot(data, Reporting{outside, NumberLocale{}}, outside);
+  window->show();
+  window->cmdPrint->click();
+  delete window;
+  Checked({"pdf", "print.pdf", "14", "Voltage", "(Volts)", "1.0", "1.2", "3.0", "2.0", "Print", "OK"}, dir);
+}
+
+}  // namespace
+}  // namespace tavelin
