@@ -21,14 +21,15 @@ constexpr int kFileExists = EEXIST;  // the platform's own number, as no run-tim
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // Locks a whole open file without waiting: a write lock (the fd open for writing) holds it, a read
-// lock tests that nobody holds it. The locks belong to the process, so a program never stands in its
-// own way, and they end with it, crash included. False only when another program holds the file; a
-// file system without locks protects nothing but refuses nothing either.
+// lock tests that nobody holds it. The lock belongs to the open file, not to the process: closing
+// some other handle on the same file (the read handle, or the file opened as a network) keeps it,
+// and it ends with the last handle on the file or with the program, crash included. False only when
+// another holder has the file; a file system without locks protects nothing but refuses nothing.
 bool Lock(int fd, short type) {
   struct flock lock {};
   lock.l_type = type;
   lock.l_whence = SEEK_SET;
-  while (::fcntl(fd, F_SETLK, &lock) != 0) {
+  while (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
     if (errno == EACCES || errno == EAGAIN) return false;
     if (errno != EINTR) return true;
   }

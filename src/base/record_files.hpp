@@ -36,9 +36,8 @@ class RecordFiles {
   // a path/file access error (75).
   void Open(std::int16_t handle, const std::string& path, int recordLength);
 
-  // Creates a new, empty file at path for reading and writing and locks it for this program, so
-  // that Remove in another program refuses it while this program keeps it open (closing any handle
-  // on the file ends the lock). Anything already at path, a link included, is never opened or
+  // Creates a new, empty file at path for reading and writing and locks it, so that Remove
+  // elsewhere refuses it while this handle, or one opened from it by OpenSame, stays open. Anything already at path, a link included, is never opened or
   // followed: that is error 17 (the platform's number for an existing file), or 75 for a folder.
   void Create(std::int16_t handle, const std::string& path, int recordLength);
 
