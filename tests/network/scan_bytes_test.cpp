@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <functional>
 
 #include "network/element_file.hpp"
@@ -139,6 +140,28 @@ TEST(ScanBytes, AnElementFileChangedDuringTheScanIsSeenAtTheNextRead) {
       EXPECT_EQ(value, 77.0) << c.seenIn;
     }
   }
+}
+
+// Read calls of this process so far, or -1 where the system does not count them.
+long ReadCalls() {
+  std::ifstream io("/proc/self/io");
+  std::string name;
+  long value = -1;
+  while (io >> name >> value && name != "syscr:") value = -1;
+  return name == "syscr:" ? value : -1;
+}
+
+// One read for each step's records, and a read at every step: counted between the missing-file
+// warning before the scan and the status message after it (give or take the counting's own reads).
+TEST(ScanBytes, EachStepReadsItsRecordsInOneCall) {
+  std::vector<long> calls;
+  Scan(Text("SeriesL 1 rload=50\nShuntC 100\nSeriesR 3\n"), 20, [&](int, const std::string&) {
+    calls.push_back(ReadCalls());
+  });
+  if (calls[0] < 0) GTEST_SKIP() << "no read counts here";
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_GE(calls[1] - calls[0], 20);
+  EXPECT_LE(calls[1] - calls[0], 24);
 }
 
 }  // namespace
