@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "network/element_file.hpp"
 #include "network/frequency_scan.hpp"
@@ -70,12 +71,7 @@ std::uint64_t Fnv1a(const std::vector<std::byte>& bytes) {
 TEST(ScanBytes, OutputFilesAreAsBefore) {
   std::vector<std::byte> partial = Text("SeriesL 0.4 rload=20\nShuntC 80\n");
   partial.resize(partial.size() + 63, std::byte{0x40});  // a last record cut short, counted
-  const struct {
-    std::vector<std::byte> network;
-    std::int16_t steps;
-    std::size_t size;
-    std::uint64_t digest;
-  } kCases[] = {
+  const std::tuple<std::vector<std::byte>, std::int16_t, std::size_t, std::uint64_t> kCases[] = {
       {Example("every-element.dat"), 100, 61200, 11731584390711454205ull},
       {Example("l-network-14mhz.dat"), 100, 13600, 13821227912875523033ull},
       {Example("stub-and-lossy-line.dat"), 100, 13600, 9208698888077284590ull},
@@ -90,10 +86,9 @@ TEST(ScanBytes, OutputFilesAreAsBefore) {
       {Example("every-element.dat", 36), 100, 2203200, 6780125437253842118ull},
       {Example("every-element.dat", 67), 3, 123012, 14098267925418884216ull},
   };
-  for (const auto& c : kCases) {
-    const std::vector<std::byte> bytes = Scan(c.network, c.steps).first;
-    EXPECT_EQ(bytes.size(), c.size) << c.size;
-    EXPECT_EQ(Fnv1a(bytes), c.digest) << c.size;
+  for (const auto& [network, steps, size, digest] : kCases) {
+    const std::vector<std::byte> bytes = Scan(network, steps).first;
+    EXPECT_EQ(std::pair(bytes.size(), Fnv1a(bytes)), std::pair(size, digest));
   }
 }
 
@@ -101,44 +96,34 @@ TEST(ScanBytes, OutputFilesAreAsBefore) {
 // read sees a change made meanwhile, and a file cut short stops the scan with 62 at the first element
 // whose record it took away.
 TEST(ScanBytes, AnElementFileChangedDuringTheScanIsSeenAtTheNextRead) {
-  const struct {
-    int lossyAt;         // this element shows a message at every step
-    int atMessage;       // the box that changes the file; the first is the missing-file warning
-    off_t cutTo;         // the element file's new length, or -1
-    int changed;         // the element whose value becomes 77, or 0
-    std::size_t size;    // bytes written
-    const char* stop;    // where the stop message says the scan stopped, or nullptr
-    std::size_t seenIn;  // an output record that carries the value 77
-  } kCases[] = {
-      {2, 4, 372, 0, 884, ") at element 4 of 5,", 0},  // cut in step 3, after element 2
-      {5, 3, 258, 0, 816, ") at element 3 of 5,", 0},  // cut between steps 2 and 3, inside record 3
-      {5, 2, -1, 1, 1700, nullptr, 6},                 // changed between steps 1 and 2
-      {2, 2, -1, 4, 1700, nullptr, 4},                 // changed in step 1, after element 2
+  // The element that shows a message at every step; the box that changes the file (the first is the
+  // missing-file warning); the change: the element whose value becomes 77, or minus the new length;
+  // bytes written; where the stop message says the scan stopped, or an output record with the 77.
+  const std::tuple<int, int, int, std::size_t, const char*, std::size_t> kCases[] = {
+      {2, 4, -372, 884, ") at element 4 of 5,", 0},  // cut in step 3, after element 2
+      {5, 3, -258, 816, ") at element 3 of 5,", 0},  // cut between steps 2 and 3, inside record 3
+      {5, 2, 1, 1700, nullptr, 6},                   // changed between steps 1 and 2
+      {2, 2, 4, 1700, nullptr, 4},                   // changed in step 1, after element 2
   };
-  for (const auto& c : kCases) {
+  for (const auto& [lossyAt, atMessage, change, size, stop, seenIn] : kCases) {
     std::string text = "SeriesR 1 rload=50\n";
     const char* const kOthers[] = {"ShuntC 47", "SeriesL 0.33", "ShuntR 5000", "SeriesC 1000"};
     for (int n = 2, other = 0; n <= 5; ++n) {
-      text += n == c.lossyAt ? "SerTransLine 900 z0=50 loss=9e4 vf=0.7\n" : std::string(kOthers[other++]) + "\n";
+      text += n == lossyAt ? "SerTransLine 900 z0=50 loss=9e4 vf=0.7\n" : std::string(kOthers[other++]) + "\n";
     }
     const auto [bytes, last] = Scan(Text(text), 5, [&](int message, const std::string& path) {
-      if (message != c.atMessage) return;
-      const int fd = ::open(path.c_str(), O_WRONLY);
+      const int fd = message == atMessage ? ::open(path.c_str(), O_WRONLY) : -1;
       const double value = 77.0;
-      const bool done = c.cutTo >= 0 ? ::ftruncate(fd, c.cutTo) == 0
-                                     : ::pwrite(fd, &value, 8, (c.changed - 1) * 124 + 80) == 8;
-      EXPECT_TRUE(done);
-      ::close(fd);
+      EXPECT_TRUE(fd < 0 || (change < 0 ? ::ftruncate(fd, -change) == 0
+                                        : ::pwrite(fd, &value, 8, change * 124 - 44) == 8));
+      if (fd >= 0) ::close(fd);
     });
-    ASSERT_EQ(bytes.size(), c.size) << c.lossyAt;
-    if (c.stop != nullptr) {
-      EXPECT_EQ(last.rfind("Run-time error 62 (", 0), 0u) << last;
-      EXPECT_NE(last.find(c.stop), std::string::npos) << last;
-    } else {
-      double value = 0.0;
-      std::memcpy(&value, &bytes[(c.seenIn - 1) * 68 + 56], 8);
-      EXPECT_EQ(value, 77.0) << c.seenIn;
-    }
+    ASSERT_EQ(bytes.size(), size) << lossyAt;
+    double value = 0.0;
+    if (stop == nullptr) std::memcpy(&value, &bytes[(seenIn - 1) * 68 + 56], 8);
+    EXPECT_EQ(stop == nullptr ? value : 77.0, 77.0) << seenIn;
+    EXPECT_TRUE(stop == nullptr || (last.rfind("Run-time error 62 (", 0) == 0 && last.find(stop) != std::string::npos))
+        << last;
   }
 }
 

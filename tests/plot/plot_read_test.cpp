@@ -26,9 +26,8 @@ TEST(PlotRead, TheLastRecordOfEachStepAcrossReadsAndAFileCutShort) {
     testing::RecordingMessages messages;
     testing::RecordingEnd end;
     Services services{messages, end, files, NumberLocale{}, dir.Path().string()};
-    // Record r carries r as its frequency and its voltage.
     std::vector<std::byte> bytes(static_cast<std::size_t>(count) * 68);
-    for (int r = 1; r <= count; ++r) {
+    for (int r = 1; r <= count; ++r) {  // record r carries r as its frequency and its voltage
       EncodeOutputRecord({1.0 * r, {1.0 * r}}, std::span<std::byte, 68>(&bytes[(r - 1) * 68u], 68));
     }
     testing::WriteBytes(dir.File("out.dat"), bytes);
@@ -38,13 +37,9 @@ TEST(PlotRead, TheLastRecordOfEachStepAcrossReadsAndAFileCutShort) {
     state.ElementCount = elements;
     ASSERT_EQ(cutTo < 0 ? 0 : ::truncate(dir.File("out.dat").c_str(), cutTo), 0);
     PlotData data;
-    const bool shown = ComputePlot(services, state, {0, false, "50", "5", "0.1"}, data);
-    ASSERT_EQ(shown, points > 0) << count << " " << elements;
-    if (!shown) {
-      ASSERT_EQ(messages.shown.size(), 1u);
-      EXPECT_EQ(messages.shown[0].text.rfind("Run-time error 62: ", 0), 0u) << messages.shown[0].text;
-      continue;
-    }
+    ASSERT_EQ(ComputePlot(services, state, {0, false, "50", "5", "0.1"}, data), points > 0) << count;
+    EXPECT_TRUE(points > 0 || messages.shown.at(0).text.rfind("Run-time error 62: ", 0) == 0);
+    if (points == 0) continue;
     ASSERT_EQ(data.PointCount, points);
     for (int i = 1; i <= points; ++i) {
       const double record = std::min(i * elements, count);
