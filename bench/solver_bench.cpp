@@ -97,13 +97,17 @@ void RegisterSolverBenchmarks(const std::string& state) {
       {"BM_DoSeriesR", {DoSeriesR, 33.0}}, {"BM_DoShuntR", {DoShuntR, 470.0}},   {"BM_DoSeriesL", {DoSeriesL, 1.5}},
       {"BM_DoShuntL", {DoShuntL, 0.8}},    {"BM_DoSeriesC", {DoSeriesC, 150.0}}, {"BM_DoShuntC", {DoShuntC, 220.0}}};
   for (const auto& [name, model] : lumped) {
-    add(name, [model](benchmark::State& bench, const std::string& s) { RunLumped(bench, s, model.first, model.second); });
+    add(name, [model](benchmark::State& bench, const std::string& s) {
+      RunLumped(bench, s, model.first, model.second);
+    });
   }
   const std::pair<const char*, std::pair<LineModel, double>> lines[] = {
       {"BM_DoStubOpen", {DoStubOpen, 2.1}}, {"BM_DoStubShorted", {DoStubShorted, 3.4}},
       {"BM_DoSerTransLine", {DoSerTransLine, 7.9}}};
   for (const auto& [name, model] : lines) {
-    add(name, [model](benchmark::State& bench, const std::string& s) { RunLine(bench, s, model.first, model.second); });
+    add(name, [model](benchmark::State& bench, const std::string& s) {
+      RunLine(bench, s, model.first, model.second);
+    });
   }
 }
 
