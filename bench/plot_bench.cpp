@@ -1,19 +1,16 @@
-#include <benchmark/benchmark.h>
-
+// The redraw of a full 16-bit scan, linear and logarithmic: on the window's image, which needs the
+// toolkit for its text, and through the same drawing routine on a surface that draws nothing, which
+// runs in both process states.
 #include <QColor>
 #include <QImage>
 #include <cmath>
 
+#include "bench_support.hpp"
 #include "plot/plot_drawing.hpp"
 #include "plot/qt_plot_surface.hpp"
 
-namespace tavelin {
+namespace tavelin::bench {
 namespace {
-
-class DiscardMessages : public MessageBoxes {
- public:
-  void Show(const std::string&, const std::string&) override {}
-};
 
 // A full 16-bit scan: an SWR-like curve with a resonance, all values positive.
 PlotData BigScan(bool log) {
@@ -31,15 +28,37 @@ PlotData BigScan(bool log) {
   return data;
 }
 
+// Text as wide and high as the window's font makes it, give or take.
+class NoPixels : public PlotSurface {
+ public:
+  void SetFont(double, bool) override {}
+  void SetFillColor(Rgb colour) override { fill_ = colour; }
+  Rgb FillColor() const override { return fill_; }
+  void SetForeColor(Rgb colour) override { fore_ = colour; }
+  Rgb ForeColor() const override { return fore_; }
+  void Line(float, float, float, float, Rgb) override { ++drawn; }
+  void FilledCircle(float, float, float, Rgb) override { ++drawn; }
+  void PrintText(float, float, std::string_view) override { ++drawn; }
+  float TextWidth(std::string_view text) override { return 90.0f * static_cast<float>(text.size()); }
+  float TextHeight(std::string_view) override { return 195.0f; }
+  int drawn = 0;
+
+ private:
+  Rgb fill_;
+  Rgb fore_;
+};
+
 // What the plot window does at each resize, at its first size: clear the picture and draw it all.
-void RedrawPicture(benchmark::State& state, bool log) {
+void RedrawPicture(benchmark::State& bench, const std::string& state, bool log) {
   const PlotData data = BigScan(log);
-  DiscardMessages messages;
+  SilentMessages messages;
   const Reporting reporting{messages, NumberLocale{}};
   QImage picture(525, 506, QImage::Format_RGB32);
   PlotGeometry geometry = GeometryFor(7875, 7590);
   PlotRanges ranges;
-  for (auto _ : state) {
+  AsTheToolkitLeavesIt(state);
+  for (auto _ : bench) {
+    EachIterationAsTheToolkitLeavesIt(bench, state);
     QtPlotSurface surface(picture, Rgb{});
     surface.Clear(QColor(239, 239, 239));
     surface.SetFont(PlotFontPoints(geometry.WindowHeight), true);
@@ -49,13 +68,42 @@ void RedrawPicture(benchmark::State& state, bool log) {
     DrawPlot(canvas, data, data.PlotTitle);
   }
   benchmark::DoNotOptimize(picture.constBits());
+  if (messages.shown != 0) bench.SkipWithError("a message box was shown");
 }
 
-void BM_PlotRedrawLinear(benchmark::State& state) { RedrawPicture(state, false); }
-void BM_PlotRedrawLog(benchmark::State& state) { RedrawPicture(state, true); }
-
-BENCHMARK(BM_PlotRedrawLinear)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_PlotRedrawLog)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+void DrawNoPixels(benchmark::State& bench, const std::string& state, bool log) {
+  const PlotData data = BigScan(log);
+  SilentMessages messages;
+  const Reporting reporting{messages, NumberLocale{}};
+  PlotGeometry geometry = GeometryFor(7875, 7590);
+  PlotRanges ranges;
+  NoPixels surface;
+  AsTheToolkitLeavesIt(state);
+  for (auto _ : bench) {
+    EachIterationAsTheToolkitLeavesIt(bench, state);
+    PlotCanvas canvas{surface, geometry, ranges, reporting};
+    DrawPlot(canvas, data, data.PlotTitle);
+  }
+  benchmark::DoNotOptimize(surface.drawn);
+  if (messages.shown != 0) bench.SkipWithError("a message box was shown");
+}
 
 }  // namespace
-}  // namespace tavelin
+
+void RegisterPlotBenchmarks(const std::string& state) {
+  for (const bool log : {false, true}) {
+    const std::string scale = log ? "Log/" : "Linear/";
+    if (AfterToolkit(state)) {
+      benchmark::RegisterBenchmark(("BM_PlotRedraw" + scale + state).c_str(), RedrawPicture, state, log)
+          ->Unit(benchmark::kMillisecond)
+          ->Repetitions(5)
+          ->ReportAggregatesOnly(true);
+    }
+    benchmark::RegisterBenchmark(("BM_DrawPlotNoPixels" + scale + state).c_str(), DrawNoPixels, state, log)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
+  }
+}
+
+}  // namespace tavelin::bench

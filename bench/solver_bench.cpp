@@ -1,19 +1,15 @@
 // One element through each model, and the line transformation alone, at a typical HF frequency.
 
-#include <benchmark/benchmark.h>
-
 #include <string>
 
 #include "bench_support.hpp"
 #include "solver/element_models.hpp"
 #include "solver/lines_and_stubs.hpp"
 
-namespace tavelin {
+namespace tavelin::bench {
 namespace {
 
 // The cases are chosen to show no message; one that did would time a different path.
-using bench::SilentMessages;
-
 void CheckSilent(benchmark::State& state, const SilentMessages& messages) {
   if (messages.shown != 0) state.SkipWithError("a message box was shown");
 }
@@ -33,7 +29,8 @@ LineParameters Coax() {
   return line;
 }
 
-void BM_LossyLine(benchmark::State& state) {
+void BM_LossyLine(benchmark::State& state, const std::string& processState) {
+  AsTheToolkitLeavesIt(processState);
   SilentMessages messages;
   const Reporting reporting{messages, NumberLocale{}};
   const LineParameters line = Coax();
@@ -47,8 +44,6 @@ void BM_LossyLine(benchmark::State& state) {
   }
   CheckSilent(state, messages);
 }
-BENCHMARK(BM_LossyLine);
-
 using LumpedModel = void (*)(ModelContext&, double, double);
 using LineModel = void (*)(ModelContext&, const LineParameters&, double, double);
 
@@ -60,7 +55,8 @@ NodeState FreshNode() {
   return node;
 }
 
-void RunLumped(benchmark::State& state, LumpedModel model, double value) {
+void RunLumped(benchmark::State& state, const std::string& processState, LumpedModel model, double value) {
+  AsTheToolkitLeavesIt(processState);
   SilentMessages messages;
   const Reporting reporting{messages, NumberLocale{}};
   for (auto _ : state) {
@@ -74,7 +70,8 @@ void RunLumped(benchmark::State& state, LumpedModel model, double value) {
   CheckSilent(state, messages);
 }
 
-void RunLine(benchmark::State& state, LineModel model, double metres) {
+void RunLine(benchmark::State& state, const std::string& processState, LineModel model, double metres) {
+  AsTheToolkitLeavesIt(processState);
   SilentMessages messages;
   const Reporting reporting{messages, NumberLocale{}};
   const LineParameters line = Coax();
@@ -89,25 +86,29 @@ void RunLine(benchmark::State& state, LineModel model, double metres) {
   CheckSilent(state, messages);
 }
 
-void BM_DoSeriesR(benchmark::State& state) { RunLumped(state, DoSeriesR, 33.0); }
-void BM_DoShuntR(benchmark::State& state) { RunLumped(state, DoShuntR, 470.0); }
-void BM_DoSeriesL(benchmark::State& state) { RunLumped(state, DoSeriesL, 1.5); }
-void BM_DoShuntL(benchmark::State& state) { RunLumped(state, DoShuntL, 0.8); }
-void BM_DoSeriesC(benchmark::State& state) { RunLumped(state, DoSeriesC, 150.0); }
-void BM_DoShuntC(benchmark::State& state) { RunLumped(state, DoShuntC, 220.0); }
-void BM_DoStubOpen(benchmark::State& state) { RunLine(state, DoStubOpen, 2.1); }
-void BM_DoStubShorted(benchmark::State& state) { RunLine(state, DoStubShorted, 3.4); }
-void BM_DoSerTransLine(benchmark::State& state) { RunLine(state, DoSerTransLine, 7.9); }
-
-BENCHMARK(BM_DoSeriesR);
-BENCHMARK(BM_DoShuntR);
-BENCHMARK(BM_DoSeriesL);
-BENCHMARK(BM_DoShuntL);
-BENCHMARK(BM_DoSeriesC);
-BENCHMARK(BM_DoShuntC);
-BENCHMARK(BM_DoStubOpen);
-BENCHMARK(BM_DoStubShorted);
-BENCHMARK(BM_DoSerTransLine);
-
 }  // namespace
-}  // namespace tavelin
+
+void RegisterSolverBenchmarks(const std::string& state) {
+  const auto add = [&](const char* name, auto run) {
+    benchmark::RegisterBenchmark((std::string(name) + "/" + state).c_str(), run, state);
+  };
+  add("BM_LossyLine", BM_LossyLine);
+  const std::pair<const char*, std::pair<LumpedModel, double>> lumped[] = {
+      {"BM_DoSeriesR", {DoSeriesR, 33.0}}, {"BM_DoShuntR", {DoShuntR, 470.0}},   {"BM_DoSeriesL", {DoSeriesL, 1.5}},
+      {"BM_DoShuntL", {DoShuntL, 0.8}},    {"BM_DoSeriesC", {DoSeriesC, 150.0}}, {"BM_DoShuntC", {DoShuntC, 220.0}}};
+  for (const auto& [name, model] : lumped) {
+    add(name, [model](benchmark::State& bench, const std::string& s) {
+      RunLumped(bench, s, model.first, model.second);
+    });
+  }
+  const std::pair<const char*, std::pair<LineModel, double>> lines[] = {
+      {"BM_DoStubOpen", {DoStubOpen, 2.1}}, {"BM_DoStubShorted", {DoStubShorted, 3.4}},
+      {"BM_DoSerTransLine", {DoSerTransLine, 7.9}}};
+  for (const auto& [name, model] : lines) {
+    add(name, [model](benchmark::State& bench, const std::string& s) {
+      RunLine(bench, s, model.first, model.second);
+    });
+  }
+}
+
+}  // namespace tavelin::bench

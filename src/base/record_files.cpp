@@ -218,6 +218,64 @@ void RecordFiles::Read(std::int16_t handle, std::int64_t recordNumber, std::span
   }
 }
 
+std::size_t RecordFiles::ReadRecords(std::int16_t handle, std::int64_t recordNumber, std::span<std::byte> out) {
+  File& file = Get(handle);
+  if (recordNumber < 1) throw RunTimeError(err::kBadRecordNumber);
+  if (file.recordLength <= 0) return 0;
+  if (!file.pending.empty()) WriteOut(file);
+  const auto length = static_cast<std::size_t>(file.recordLength);
+  const std::size_t count = out.size() / length;
+  const off_t start = static_cast<off_t>((recordNumber - 1) * file.recordLength);
+  std::size_t done = 0;
+  bool failed = false;
+  while (done < count * length) {
+    const ssize_t n = ::pread(file.fd, out.data() + done, count * length - done, start + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failed = n < 0;  // Read raises the error for the record it comes to
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  std::memset(out.data() + done, 0, count * length - done);
+  std::size_t good = done / length;
+  if (failed) return good;
+  // At the end of the file: a record is as good as Read would find it while it lacks no byte that the
+  // file had there when its length was last measured.
+  const std::int64_t whole = file.recordLength;
+  for (; good < count; ++good) {
+    const auto offset = static_cast<std::int64_t>(good * length);
+    const std::int64_t got = std::clamp<std::int64_t>(static_cast<std::int64_t>(done) - offset, 0, whole);
+    const std::int64_t had =
+        file.measuredLength < 0 ? 0 : std::clamp<std::int64_t>(file.measuredLength - start - offset, 0, whole);
+    if (got < had) break;
+  }
+  return good;
+}
+
+RecordRun::RecordRun(RecordFiles& files, std::int16_t handle, int recordLength, std::int64_t last, int runRecords)
+    : files_(files),
+      handle_(handle),
+      recordLength_(static_cast<std::size_t>(std::max(recordLength, 1))),
+      last_(last),
+      runRecords_(std::clamp<std::int64_t>(last, 1, std::max(runRecords, 1))),
+      bytes_(recordLength_ * static_cast<std::size_t>(runRecords_)) {}
+
+std::span<const std::byte> RecordRun::Get(std::int64_t n) {
+  const std::span<std::byte> all(bytes_);
+  if (n < first_ || n >= end_) {
+    const auto records = static_cast<std::size_t>(std::clamp<std::int64_t>(last_ - n + 1, 1, runRecords_));
+    first_ = n;
+    end_ = n + static_cast<std::int64_t>(files_.ReadRecords(handle_, n, all.first(records * recordLength_)));
+    if (end_ == n) {
+      // A record that Read would refuse goes to Read, which raises what it raises.
+      files_.Read(handle_, n, all.first(recordLength_));
+      end_ = n + 1;
+    }
+  }
+  return all.subspan(static_cast<std::size_t>(n - first_) * recordLength_, recordLength_);
+}
+
 void RecordFiles::WriteNext(std::int16_t handle, std::span<const std::byte> record) {
   File& file = Get(handle);
   file.pending.insert(file.pending.end(), record.begin(), record.end());

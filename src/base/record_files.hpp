@@ -59,6 +59,12 @@ class RecordFiles {
   // record that now comes up short of the bytes it had then raises 62.
   void Read(std::int16_t handle, std::int64_t recordNumber, std::span<std::byte> out);
 
+  // Reads the consecutive records from recordNumber on into out, as many as it holds whole, in one
+  // read: each as Read would read it at that moment. Returns how many of them, from the first, Read
+  // would have read without an error; the bytes of the others mean nothing, and Read on the first of
+  // them raises its error (or reads it, should the file have mended meanwhile).
+  std::size_t ReadRecords(std::int16_t handle, std::int64_t recordNumber, std::span<std::byte> out);
+
   // Appends one record at the position after the last record written; writes are buffered.
   void WriteNext(std::int16_t handle, std::span<const std::byte> record);
 
@@ -86,6 +92,28 @@ class RecordFiles {
   static void DropPartialRecord(File& file);
 
   std::map<std::int16_t, File> files_;
+};
+
+// Hands out the records of one file to a walk in record order, reading a run of consecutive records
+// in one call instead of one read each: record n as Read reads it when its run is read, with Read's
+// errors. A record outside the run at hand starts a new run there, which stops at the last record
+// the walk needs; Forget drops the run, so that the next record asked for is read anew.
+class RecordRun {
+ public:
+  RecordRun(RecordFiles& files, std::int16_t handle, int recordLength, std::int64_t last, int runRecords);
+
+  std::span<const std::byte> Get(std::int64_t n);
+  void Forget() { first_ = end_ = 0; }
+
+ private:
+  RecordFiles& files_;
+  std::int16_t handle_;
+  std::size_t recordLength_;
+  std::int64_t last_;
+  std::int64_t runRecords_;
+  std::vector<std::byte> bytes_;
+  std::int64_t first_ = 0;  // records first_ .. end_ - 1 are in bytes_
+  std::int64_t end_ = 0;
 };
 
 }  // namespace tavelin

@@ -1,10 +1,12 @@
 #include "network/frequency_scan.hpp"
 
 #include <string>
+#include <utility>
 
 #include "base/checked_arithmetic.hpp"
 #include "base/number_text.hpp"
 #include "base/run_time_error.hpp"
+#include "base/vector_state.hpp"
 #include "network/element_file.hpp"
 #include "network/output_file.hpp"
 #include "solver/element_models.hpp"
@@ -46,16 +48,42 @@ void ResetNode(NetworkState& state) {
   state.Node.NodeCurrentIm = 0.0;
 }
 
+// Passes the scan's message boxes on and notes that one was shown: the network may have been changed
+// while it was open, and the toolkit has left the vector state dirty.
+class NoticedMessages : public MessageBoxes {
+ public:
+  explicit NoticedMessages(MessageBoxes& boxes) : boxes_(boxes) {}
+  void Show(const std::string& text, const std::string& title) override {
+    boxes_.Show(text, title);
+    ClearVectorState();
+    shown_ = true;
+  }
+  bool TakeShown() { return std::exchange(shown_, false); }
+
+ private:
+  MessageBoxes& boxes_;
+  bool shown_ = false;
+};
+
+void RunElement(const Services& services, NetworkState& state, const Reporting& reporting);
+
 // Runs every step; false when a run-time error stopped the scan (it has been reported).
 bool RunSteps(const Services& services, NetworkState& state, float scanStep) {
-  const Reporting reporting = services.MakeReporting();
+  ClearVectorState();
+  NoticedMessages noticed(services.messages);
+  const Reporting reporting{noticed, services.locale};
+  // A step of a large network takes a few reads, and the buffer stays small.
+  RecordRun records(services.files, state.ElementFile, kElementRecordLength, state.ElementCount, 256);
   const int steps = state.StepCount;
   try {
     for (int step = 1; step <= steps; ++step) {
       const int count = state.ElementCount;
+      records.Forget();  // the records are read anew at every step, and after every message box
       for (int n = 1; n <= count; ++n) {
         state.ElementIndex = static_cast<std::int16_t>(n);
-        ProcessElement(services, state, reporting, state.ElementIndex);
+        if (noticed.TakeShown()) records.Forget();
+        DecodeElementRecord(records.Get(n).first<kElementRecordLength>(), state.ElementRecord);
+        RunElement(services, state, reporting);
       }
       state.LoadCaptured = false;
       ResetNode(state);
@@ -99,6 +127,13 @@ void ProcessElement(const Services& services, NetworkState& state, const Reporti
                     std::int16_t n) {
   if (n > state.ElementCount) return;
   ReadElementRecord(services.files, state.ElementFile, n, state.ElementRecord);
+  RunElement(services, state, reporting);
+}
+
+namespace {
+
+// What ProcessElement does once the element's record is in state.ElementRecord.
+void RunElement(const Services& services, NetworkState& state, const Reporting& reporting) {
   state.OutputRecord.Frequency = state.ScanFrequency;
   if (!state.LoadCaptured) {
     state.Node.NodeImpedanceRe = state.ElementRecord.LoadResistance;
@@ -109,6 +144,8 @@ void ProcessElement(const Services& services, NetworkState& state, const Reporti
   RunModel(context, state.ElementRecord, state.ElementRecord.ElementValue, state.OutputRecord.Frequency);
   WriteOutputRecord(services, state);
 }
+
+}  // namespace
 
 ScanOutcome BeginScan(const Services& services, NetworkState& state, std::string_view upperText,
                       std::string_view lowerText) {

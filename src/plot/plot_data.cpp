@@ -8,6 +8,7 @@
 #include <span>
 
 #include "base/checked_arithmetic.hpp"
+#include "base/vector_state.hpp"
 #include "solver/complex_arithmetic.hpp"
 
 namespace tavelin {
@@ -169,6 +170,7 @@ bool ComputePlot(const Services& services, NetworkState& state, const PlotReques
   if (!ReadSettings(services, request, settings)) return false;
 
   const Reporting reporting = services.MakeReporting();
+  ClearVectorState();  // a run of complex arithmetic straight after the toolkit's event loop
   try {
     // A scan stopped inside a step gives its whole steps only: the records after them are not the
     // input end of the network.
@@ -177,17 +179,19 @@ bool ComputePlot(const Services& services, NetworkState& state, const PlotReques
     data.PlotFrequencies.assign(static_cast<std::size_t>(data.PointCount), 0.0);
     data.PlotValues.assign(static_cast<std::size_t>(data.PointCount), 0.0);
 
+    // Of each step only the last record is used, the one that the read-back record holds once the
+    // step has been read through. Where steps are short, one read of a run of records serves many of
+    // them for less than a read each; otherwise each used record is read alone.
     // The record counter runs one past the last record of a full file; past 32767 there is no record
     // left to read, so the 16-bit counter stops there instead of overflowing.
-    int recordNumber = 1;
     state.ElementIndex = 1;
     OutputRecord readBack;
+    RecordRun run(services.files, state.OutputReadFile, kOutputRecordLength, state.OutputRecordCount,
+                  elements <= 32 ? 1024 : 1);
     for (std::size_t i = 0; i < data.PlotValues.size(); ++i) {
-      for (int element = 0; element < elements; ++element) {
-        ReadOutputRecord(services, state, recordNumber, readBack);
-        ++recordNumber;
-        state.ElementIndex = static_cast<std::int16_t>(std::min(recordNumber, 32767));
-      }
+      const int last = (static_cast<int>(i) + 1) * elements;
+      DecodeOutputRecord(run.Get(std::min<int>(last, state.OutputRecordCount)).first<kOutputRecordLength>(), readBack);
+      state.ElementIndex = static_cast<std::int16_t>(std::min(last + 1, 32767));
       data.PlotFrequencies[i] = readBack.Frequency;
       double& value = data.PlotValues[i];
       try {

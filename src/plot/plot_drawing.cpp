@@ -7,6 +7,7 @@
 
 #include "base/checked_arithmetic.hpp"
 #include "base/number_text.hpp"
+#include "base/vector_state.hpp"
 #include "solver/complex_arithmetic.hpp"
 
 namespace tavelin {
@@ -95,6 +96,7 @@ PlotGeometry GeometryFor(float windowWidth, float windowHeight) {
 double PlotFontPoints(float windowHeight) { return windowHeight > 6000.0f ? 12.0 : 8.0; }
 
 void DrawPlot(PlotCanvas& canvas, const PlotData& data, const std::string& title) {
+  ClearVectorState();
   FindRanges(canvas.ranges, data.PlotFrequencies, data.PlotValues, data.PointCount);
   if (data.LogPlot) {
     DrawLogGrid(canvas, data.LogDecades, data.LogMinValue);
@@ -221,6 +223,7 @@ void PlotPoint(PlotCanvas& canvas, float a, float b) {
   canvas.surface.FilledCircle(static_cast<float>(static_cast<double>(a) * g.WindowWidth),
                               static_cast<float>((1.0 - b) * g.WindowHeight), g.PlotHeight / 300.0f,
                               g.MarkerColor);
+  ClearVectorState();  // a surface that drew with the toolkit may have left it dirty for the next point
 }
 
 void DrawFrequencyLabels(PlotCanvas& canvas) {

@@ -95,15 +95,25 @@ void LossyLine(const Reporting& reporting, double theta, double ztRe, double ztI
   if (!step([&] { Let(alpha, Num(loss) / (Num(kDbPerNeper) * 100.0)); })) return;
   if (!step([&] { Let(betaLength, Num(beta) * length); })) return;
 
-  // S = sinh(al + jbl), C = cosh(al + jbl).
-  if (!step([&] { Let(sRe, Num(Cos(Num(betaLength))) * Sinh(Checked(Num(alpha) * length))); }))
+  // S = sinh(al + jbl), C = cosh(al + jbl), each function taken once. Sin faults where Cos does and
+  // Cosh where Sinh does, always with 6, which ends the routine: taking all four in the first
+  // statement raises what the four statements raised one by one.
+  double cosBl = 0.0;
+  double sinBl = 0.0;
+  double sinhAl = 0.0;
+  double coshAl = 0.0;
+  if (!step([&] {
+        cosBl = Cos(Num(betaLength));
+        const double alphaLength = Checked(Num(alpha) * length);
+        sinhAl = Sinh(alphaLength);
+        coshAl = Cosh(alphaLength);
+        sinBl = Sin(Num(betaLength));
+        Let(sRe, Num(cosBl) * sinhAl);
+      }))
     return;
-  if (!step([&] { Let(sIm, Num(Sin(Num(betaLength))) * Cosh(Checked(Num(alpha) * length))); }))
-    return;
-  if (!step([&] { Let(cRe, Num(Cos(Num(betaLength))) * Cosh(Checked(Num(alpha) * length))); }))
-    return;
-  if (!step([&] { Let(cIm, Num(Sin(Num(betaLength))) * Sinh(Checked(Num(alpha) * length))); }))
-    return;
+  if (!step([&] { Let(sIm, Num(sinBl) * coshAl); })) return;
+  if (!step([&] { Let(cRe, Num(cosBl) * coshAl); })) return;
+  if (!step([&] { Let(cIm, Num(sinBl) * sinhAl); })) return;
 
   if (!step([&] { CProduct(ztRe, ztIm, cRe, cIm, aRe, aIm); })) return;
   if (!step([&] { CProduct(z0Re, z0Im, sRe, sIm, bRe, bIm); })) return;
