@@ -13,6 +13,7 @@
 #include <QWindow>
 
 #include "app/configure_dialog.hpp"
+#include "app/desktop.hpp"
 #include "plot/form_font.hpp"
 #include "base/run_time_error.hpp"
 #include "base/number_text.hpp"
@@ -31,15 +32,16 @@ const char* const kFormProperty = "tavelinForm";
 int Pixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
 // Puts a control at its place in twips. A caption that needs more room than the place gives gets
-// it: wider to the right, taller about the same centre line, so no caption is ever cut off.
+// it: wider to the right, taller about the same centre line, so no caption is ever cut off. A text
+// box keeps its place: its one line of text fits the given heights, and taller boxes would crowd
+// the two log-scale boxes together.
 template <typename W>
 W* Place(W* widget, int left, int top, int width, int height) {
   QRect rect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
   const QSize hint = widget->sizeHint();
-  // A text box's width is its own; only captions decide a wider place.
   const bool captioned = qobject_cast<QLineEdit*>(widget) == nullptr;
   if (captioned && hint.width() > rect.width()) rect.setWidth(hint.width());
-  if (hint.height() > rect.height()) {
+  if (captioned && hint.height() > rect.height()) {
     const int centre = rect.center().y();
     rect.setHeight(hint.height());
     rect.moveTop(centre - hint.height() / 2);
@@ -108,8 +110,8 @@ void frmArchiveProcessor::CreateMenus() {
 }
 
 void frmArchiveProcessor::CreateControls() {
+  // No minimum size: the window can be made smaller than its controls, which then lie cut off.
   auto* client = new QWidget(this);
-  client->setFixedSize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
   setCentralWidget(client);
 
   lblElementsInNetwork = Place(new QLabel(client), 840, 210, 2745, 330);
@@ -173,6 +175,7 @@ void frmArchiveProcessor::CreateControls() {
   txtMinValue->setToolTip(QStringLiteral("For Log Plots, Set the Low Value of the Log Scale."));
   Label3 = Place(new QLabel(QStringLiteral("Normalizer for SWR"), client), 570, 4395, 1425, 240);
   txtNormalizer = Place(new QLineEdit(client), 2010, 4365, 810, 300);
+  KeepToolTipsOwn(client);
   KeepBefore(Label1, txtDecades);
   KeepBefore(Label2, txtMinValue);
   KeepBefore(Label3, txtNormalizer);
@@ -281,6 +284,7 @@ void frmArchiveProcessor::cmdCompute_Click() {
   } else {
     plotWindow_ = new frmPlot(plot_, reporting_, environment_.printers);
     MarkAsForm(plotWindow_);
+    ShowEmptyCaption(plotWindow_);
   }
   plotWindow_->show();
   plotWindow_->raise();
