@@ -15,6 +15,7 @@
 #include "network/network_text.hpp"
 #include "network/output_file.hpp"
 #include "support/recording.hpp"
+#include "support/output_bytes.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavelin {
@@ -45,14 +46,7 @@ class ScanTest : public ::testing::Test {
     return BeginScan(services, state, upper, lower);
   }
   std::uintmax_t OutputSize() const { return std::filesystem::file_size(OutputFilePath(services)); }
-  std::vector<OutputRecord> Output() const {
-    const std::vector<std::byte> bytes = testing::ReadBytes(OutputFilePath(services));
-    std::vector<OutputRecord> records(bytes.size() / kOutputRecordLength);
-    for (std::size_t i = 0; i < records.size(); ++i) {
-      DecodeOutputRecord(std::span<const std::byte, 68>(&bytes[i * kOutputRecordLength], 68), records[i]);
-    }
-    return records;
-  }
+  std::vector<testing::OutputBytes> Output() const { return testing::ReadOutput(OutputFilePath(services)); }
 
   testing::TempDir folder;
   testing::RecordingMessages messages;
@@ -62,23 +56,28 @@ class ScanTest : public ::testing::Test {
   NetworkState state;
 };
 
-cplx V(const OutputRecord& r) { return {r.Node.VoltageRe, r.Node.VoltageIm}; }
-cplx I(const OutputRecord& r) { return {r.Node.CurrentRe, r.Node.CurrentIm}; }
-cplx Z(const OutputRecord& r) { return {r.Node.ImpedanceRe, r.Node.ImpedanceIm}; }
+using Out = testing::OutputBytes;
+cplx V(const Out& r) { return {r.node[0], r.node[1]}; }
+cplx I(const Out& r) { return {r.node[2], r.node[3]}; }
+cplx Z(const Out& r) { return {r.node[4], r.node[5]}; }
 
-TEST_F(ScanTest, RecordsAreGroupedByStepWithTheInputEndLast) {
-  Open("SeriesR 10 rload=50 extra=11\nShuntR 200 extra=12\nSeriesL 0.5 extra=13\nShuntC 47 extra=-14\n", 3);
+TEST_F(ScanTest, RecordsAreGroupedByStepAndCarryEachElementsValueTypeAndExtraWord) {
+  Open("SeriesR 10 rload=50 extra=11\nShuntR 200 extra=12\nSeriesL 0.5 extra=13\nShuntL 2.2 extra=-1\n"
+       "SeriesC 470 extra=32767\nShuntC 47 extra=-14\nStubOpen 0.75 z0=75 vf=0.8 ropen=1e9 copen=0.5 extra=-32768\n"
+       "StubShorted 0.5 z0=50 vf=0.66 extra=258\nSerTransLine 3 z0=50 loss=1.2 vf=0.66 extra=7\n"
+       "9 1.25 extra=-3\n-32768 0 extra=5\n", 3);
   EXPECT_EQ(Scan("1", "30"), ScanOutcome::kReopened);
   EXPECT_EQ(messages.shown,
             (Messages{kFirstScanWarning, {"All records processed over the range of 3 frequencies.", "Status"}}));
-  EXPECT_EQ(OutputSize(), 816u);
-  EXPECT_EQ(state.OutputRecordCount, 12);
+  EXPECT_EQ(OutputSize(), 3u * 11u * 68u);
+  EXPECT_EQ(state.OutputRecordCount, 33);
   const auto out = Output();
   const std::tuple<std::int16_t, std::int16_t, double> elements[] = {
-      {kSeriesR, 11, 10}, {kShuntR, 12, 200}, {kSeriesL, 13, 0.5}, {kShuntC, -14, 47}};
-  for (std::size_t r = 0; r < 12; ++r) {
-    EXPECT_EQ(out[r].Frequency, 1.0 + static_cast<double>(r / 4) * 0.2929292917251587) << r;
-    EXPECT_EQ(std::tuple(out[r].ElementType, out[r].ExtraWord, out[r].ElementValue), elements[r % 4]) << r;
+      {0, 11, 10},  {1, 12, 200},       {2, 13, 0.5}, {3, -1, 2.2}, {4, 32767, 470}, {5, -14, 47},
+      {6, -32768, 0.75}, {7, 258, 0.5}, {8, 7, 3},    {9, -3, 1.25}, {-32768, 5, 0}};
+  for (std::size_t r = 0; r < 33; ++r) {
+    EXPECT_EQ(out[r].frequency, 1.0 + static_cast<double>(r / 11) * 0.2929292917251587) << r;
+    EXPECT_EQ(std::tuple(out[r].type, out[r].extra, out[r].value), elements[r % 11]) << r;
   }
   // Ready for plotting: the counter back at 1, 1 V across the load.
   EXPECT_EQ(state.ElementIndex, 1);
@@ -92,7 +91,7 @@ TEST_F(ScanTest, InputEndAgreesWithAnIndependentCircuitCalculation) {
   const auto out = Output();
   ASSERT_EQ(out.size(), 500u);
   for (std::size_t k = 0; k < 100; ++k) {
-    const double w = 2 * 3.14159 * out[k * 5].Frequency;
+    const double w = 2 * 3.14159 * out[k * 5].frequency;
     cplx z(50, -20), v(1, 0), i = v / z;
     const auto series = [&](cplx x) { i = v / z; v += i * x; z = v / i; };
     const auto shunt = [&](cplx x) { i = v / z + v / x; z = v / i; };
@@ -101,7 +100,7 @@ TEST_F(ScanTest, InputEndAgreesWithAnIndependentCircuitCalculation) {
     series(12);
     shunt(cplx(0, w * 3.3));
     series(cplx(0, -1e6 / (w * 220)));
-    const OutputRecord& r = out[k * 5 + 4];
+    const Out& r = out[k * 5 + 4];
     EXPECT_LT(std::abs(V(r) - v), 1e-9 * std::abs(v)) << k;
     EXPECT_LT(std::abs(I(r) - i), 1e-9 * std::abs(i)) << k;
     EXPECT_LT(std::abs(Z(r) - z), 1e-9 * std::abs(z)) << k;
@@ -123,7 +122,7 @@ TEST_F(ScanTest, FrequenciesAndStepCounts) {
     const auto out = Output();
     ASSERT_EQ(out.size(), count) << steps;
     EXPECT_EQ(state.OutputRecordCount, static_cast<std::int16_t>(count));
-    EXPECT_EQ(std::pair(count ? out.front().Frequency : 0, count ? out.back().Frequency : 0), std::pair(first, last));
+    EXPECT_EQ(std::pair(count ? out.front().frequency : 0, count ? out.back().frequency : 0), std::pair(first, last));
   }
 }
 
@@ -155,7 +154,7 @@ TEST_F(ScanTest, OnlyTheFirstRecordSuppliesTheLoadAndAnUnlistedTypeChangesNothin
   for (std::size_t step = 0; step < 12; step += 4) {
     EXPECT_DOUBLE_EQ(V(out[step + 1]).real(), 2.0);  // two series 25s on 50 ohms
     EXPECT_DOUBLE_EQ(Z(out[step + 1]).real(), 100.0);
-    EXPECT_EQ(out[step + 2].ElementType, 9);
+    EXPECT_EQ(out[step + 2].type, 9);
     EXPECT_TRUE(V(out[step + 2]) == V(out[step + 1]) && I(out[step + 2]) == I(out[step + 1]) &&
                 Z(out[step + 2]) == Z(out[step + 1]));
     EXPECT_DOUBLE_EQ(Z(out[step + 3]).real(), 100.0 * 75.0 / 175.0);
@@ -165,7 +164,7 @@ TEST_F(ScanTest, OnlyTheFirstRecordSuppliesTheLoadAndAnUnlistedTypeChangesNothin
   Open("32767 1 rload=50\n", 1);
   Scan("1", "2");
   ASSERT_EQ(Output().size(), 1u);
-  EXPECT_TRUE(Output()[0].ElementType == 32767 && V(Output()[0]) == 0.0 && Z(Output()[0]) == 0.0);
+  EXPECT_TRUE(Output()[0].type == 32767 && V(Output()[0]) == 0.0 && Z(Output()[0]) == 0.0);
 }
 
 TEST_F(ScanTest, TheLargestFileIsCountedAndOneRecordMoreIsRefused) {
