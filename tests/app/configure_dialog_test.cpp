@@ -19,7 +19,6 @@ TEST(ReadStepCountEntry, RoundsHalvesToEvenAndRefusesWhatA16BitCountCannotHold) 
   for (const auto& [text, expected] : cases) EXPECT_EQ(ReadStepCountEntry(text), expected) << text;
 }
 
-// (An entry out of range, refused with nothing stored, is in the bad-input table.)
 class ConfigureDialogTest : public ::testing::Test {
  protected:
   testing::RecordingMessages messages;
@@ -27,22 +26,21 @@ class ConfigureDialogTest : public ::testing::Test {
   frmConfigure dialog{nullptr, messages, StepCount};
 };
 
-TEST_F(ConfigureDialogTest, ShowsTheCountStoresTheEntryOnOkAndKeepsItOnTheCloseBox) {
-  EXPECT_EQ(dialog.windowTitle(), "Configure Number Of Steps");
-  EXPECT_EQ(dialog.txtNumberOfSteps->text(), "100");
-  dialog.cmdOK->click();  // unedited
-  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+TEST_F(ConfigureDialogTest, StoresOnOkKeepsOnTheCloseBoxAndRefusesWhatSixteenBitsCannotHold) {
+  frmConfigure closed(nullptr, messages, StepCount);
+  closed.txtNumberOfSteps->setText("9");
+  closed.close();
   EXPECT_EQ(StepCount, 100);
+  dialog.txtNumberOfSteps->setText("32767.5");
+  dialog.cmdOK->click();
+  EXPECT_EQ(StepCount, 100);
+  EXPECT_EQ(messages.shown, (std::vector<testing::ShownMessage>{
+                                {"The Number of Steps must be a whole number from -32768 to 32767.", "Tavelin"}}));
   frmConfigure next(nullptr, messages, StepCount);
   next.txtNumberOfSteps->setText("250 steps");
   next.cmdOK->click();
   EXPECT_EQ(StepCount, 250);
-  frmConfigure closed(nullptr, messages, StepCount);
-  EXPECT_EQ(closed.txtNumberOfSteps->text(), "250");
-  closed.txtNumberOfSteps->setText("9");
-  closed.close();
-  EXPECT_EQ(StepCount, 250);
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(frmConfigure(nullptr, messages, StepCount).txtNumberOfSteps->text(), "250");
 }
 
 TEST_F(ConfigureDialogTest, EscDoesNothingAndEnterPressesOkOnlyWithTheFocusOnIt) {

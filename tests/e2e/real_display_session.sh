@@ -15,7 +15,8 @@ fail() {
 # tiny window of the program's name that is no window to the user.)
 window() {
   local id
-  for _ in $(seq 150); do
+  local deadline=$((SECONDS + 60))  # a minute on a busy machine; far less when idle
+  while [ $SECONDS -lt $deadline ]; do
     for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
       eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
       if [ "${WIDTH:-0}" -gt 50 ]; then
@@ -32,7 +33,8 @@ window() {
 acknowledge() {
   xdotool windowfocus --sync "$1"
   xdotool key Return
-  for _ in $(seq 50); do
+  local deadline=$((SECONDS + 60))
+  while [ $SECONDS -lt $deadline ]; do
     xdotool getwindowname "$1" > /dev/null 2>&1 || return 0
     xdotool search --onlyvisible --name '.' | grep -qx "$1" || return 0
     sleep 0.1
@@ -83,7 +85,8 @@ xdotool mousemove --window "$main" 340 $((menu + 240)) click 1
 
 # The plot window has no caption: it is the program's other large window.
 plot=""
-for _ in $(seq 50); do
+deadline=$((SECONDS + 60))
+while [ $SECONDS -lt $deadline ]; do
   for id in $(xdotool search --onlyvisible --class '^Tavelin$' 2>/dev/null); do
     [ "$id" = "$main" ] && continue
     eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
@@ -107,7 +110,8 @@ xdotool windowfocus --sync "$main"
 xdotool key alt+f
 sleep 0.3
 xdotool key x
-for _ in $(seq 100); do
+deadline=$((SECONDS + 60))
+while [ $SECONDS -lt $deadline ]; do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 
 #include "support/temp_dir.hpp"
 
@@ -42,18 +41,13 @@ TEST(NetworkText, BadLinesAreRefusedWithTheirLineNumber) {
   const std::pair<const char*, const char*> cases[] = {
       {"SeriesX 1 rload=50", "line 1: unknown element type \"SeriesX\""},
       {"SeriesR rload=50", "line 1: the value \"rload=50\" is not a number"},
-      {"SeriesR", "line 1: the element's value is missing"},
       {"SeriesR 1,5 rload=50", "line 1: the value \"1,5\" is not a number"},
-      {"SeriesR nan rload=50", "line 1: the value \"nan\" is not a number"},
       {"SeriesR 1", "line 1: this element needs rload= (load resistance, ohms)"},
       {"SeriesR 1 rload=50\n\n# c\nShuntR 2 q=1", "line 4: unknown field \"q\""},
-      {"SeriesR 1 rload=50 rload=60", "line 1: \"rload\" given twice"},
-      {"SeriesR 1 rload=50 vf", "line 1: expected name=value, found \"vf\""},
       {"SeriesR 1 rload=50\nSerTransLine 3 z0=50", "line 2: this element needs vf= (velocity factor)"},
       {"StubOpen 1 rload=50 z0=50 vf=1 ropen=1",
        "line 1: this element needs copen= (capacitance across the open end, pF)"},
       {"SeriesR 1 rload=50 extra=40000", "line 1: extra must be an integer from -32768 to 32767"},
-      {"40000 1 rload=50", "line 1: unknown element type \"40000\""},
   };
   for (const auto& [text, message] : cases) {
     try {
@@ -62,20 +56,6 @@ TEST(NetworkText, BadLinesAreRefusedWithTheirLineNumber) {
     } catch (const NetworkTextError& e) { EXPECT_STREQ(e.what(), message); }
   }
   EXPECT_TRUE(ParseNetworkText("  # only a comment\n\n").empty());
-}
-
-// The example networks shipped for new users are exactly what their descriptions say.
-TEST(NetworkText, ShippedExamplesMatchTheirDescriptions) {
-  int checked = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(TAVELIN_SOURCE_DIR) + "/examples")) {
-    if (entry.path().extension() != ".txt") continue;
-    const std::vector<std::byte> text = testing::ReadBytes(entry.path().string());
-    EXPECT_EQ(testing::ReadBytes(std::filesystem::path(entry.path()).replace_extension(".dat").string()),
-              EncodeElementFile(ParseNetworkText({reinterpret_cast<const char*>(text.data()), text.size()})))
-        << entry.path();
-    ++checked;
-  }
-  EXPECT_GE(checked, 4);
 }
 
 }  // namespace
