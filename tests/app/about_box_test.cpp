@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <map>
 
-#include "support/errors.hpp"
+#include "support/recording.hpp"
 #include "support/recording.hpp"
 #include "support/temp_dir.hpp"
 

@@ -236,24 +236,44 @@ TEST_F(Windows, TheDialogsLayOutTheirControlsAndGiveTheFocusBackToTheLowerBound)
   EXPECT_EQ(w.focusWidget(), w.txtScanFreqLower);
 }
 
-TEST_F(Windows, ThePlotWindowHasNoCaptionAndItsButtonsFollowItsSize) {
+// Markers from the bottom-left to the top-right corner of the plot area, in marker blue.
+TEST_F(Windows, ThePlotWindowDrawsPrintsAndClosesAndItsButtonsFollowItsSize) {
   rig.Open(TAVELIN_SOURCE_DIR "/examples/two-element.dat");
+  w.State().StepCount = 2;
   rig.Scan("1", "3");
-  rig.Compute(0);
+  rig.Compute(2);
   frmPlot* p = w.PlotWindow();
   ASSERT_TRUE(rig.PlotShown());
   EXPECT_EQ(p->windowTitle(), "");
-  EXPECT_EQ(Caption(p->cmdPrint), "Print");
-  EXPECT_EQ(Caption(p->cmdOK), "OK");
+  EXPECT_EQ(std::pair(Caption(p->cmdPrint), Caption(p->cmdOK)), std::pair(QString("Print"), QString("OK")));
   EXPECT_TRUE(p->cmdPrint->toolTip().isEmpty() && p->cmdOK->toolTip().isEmpty());
   EXPECT_EQ(TabChain(p->cmdOK, {p->cmdPrint}), (std::vector<QWidget*>{p->cmdOK, p->cmdPrint}));
   for (QSize size : {QSize(400, 300), QSize(700, 500)}) {
     p->resize(size);
     QCoreApplication::processEvents();
     const QRect outer = p->frameGeometry();
-    EXPECT_EQ(p->cmdPrint->geometry(), QRect(std::lround(0.4 * outer.width()), std::lround(0.5 * outer.height()), 33, 21));
-    EXPECT_EQ(p->cmdOK->geometry(), QRect(std::lround(0.55 * outer.width()), std::lround(0.5 * outer.height()), 33, 21));
+    const int top = std::lround(0.5 * outer.height());
+    EXPECT_EQ(p->cmdPrint->geometry(), QRect(std::lround(0.4 * outer.width()), top, 495 / 15, 315 / 15));
+    EXPECT_EQ(p->cmdOK->geometry(), QRect(std::lround(0.55 * outer.width()), top, 495 / 15, 315 / 15));
+    EXPECT_EQ(p->FontPoints(), outer.height() * 15 > 6000 ? 12 : 8);
+    const PlotGeometry& g = p->Geometry();
+    EXPECT_EQ(std::tuple(g.WindowWidth, g.WindowHeight), std::tuple(outer.width() * 15.0f, outer.height() * 15.0f));
+    for (double f : {0.0, 1.0}) {
+      const QPoint at((g.PlotLeft + f * g.PlotWidth) / 15, (g.PlotTop + (1 - f) * g.PlotHeight) / 15);
+      const QColor c = p->Picture().pixelColor(at);
+      EXPECT_TRUE(c.blue() > 240 && c.red() < 40 && c.green() < 40) << f;
+    }
   }
+  p->cmdPrint->click();  // cancelled: nothing
+  rig.pdfPath = folder.File("plot.pdf");
+  p->cmdPrint->click();
+  const auto bytes = testing::ReadBytes(rig.pdfPath);
+  const std::string pdf(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  EXPECT_TRUE(pdf.starts_with("%PDF-") && pdf.find("/Count 1") != std::string::npos);
+  p->cmdOK->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(w.PlotWindow(), nullptr);
+  EXPECT_EQ(rig.messages.shown.back().title, "Status");  // nothing since the scan
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <limits>
 #include <tuple>
 
-#include "support/errors.hpp"
+#include "support/recording.hpp"
 
 namespace tavelin {
 namespace {

@@ -7,8 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "support/as_any_user.hpp"
-#include "support/errors.hpp"
+#include "support/recording.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavelin {
@@ -73,19 +72,6 @@ TEST_F(RecordFilesTest, WritesRecordsInOrderAndCountsBufferedOnesInTheLength) {
   files.WriteNext(1, Record(3, 7));
   files.Close(1);
   EXPECT_EQ(testing::ReadBytes(dir.File("w.dat")).size(), 3003u);
-}
-
-TEST_F(RecordFilesTest, AReadOnlyFileOpensForReadingAndAnUnreadableOneIsPermissionDenied) {
-  testing::WriteBytes(dir.File("ro.dat"), Record(4, 9));
-  std::filesystem::permissions(dir.File("ro.dat"), std::filesystem::perms::owner_read);
-  int unreadable = 0;
-  testing::AsAnyUser([&] {
-    files.Open(1, dir.File("ro.dat"), 4);
-    std::filesystem::permissions(dir.File("ro.dat"), std::filesystem::perms::none);
-    unreadable = ErrorOf([&] { files.Open(2, dir.File("ro.dat"), 4); });
-  });
-  EXPECT_EQ(Read(1, 1, 4), Record(4, 9));
-  EXPECT_EQ(unreadable, 70);
 }
 
 TEST_F(RecordFilesTest, AWriteBeyondTheFileSizeLimitIsDiskFullOnceAndLeavesWholeRecords) {

@@ -8,7 +8,7 @@
 
 #include "solver/element_models.hpp"
 #include "solver/lines_and_stubs.hpp"
-#include "support/errors.hpp"
+#include "support/recording.hpp"
 #include "support/recording.hpp"
 
 namespace tavelin {
