@@ -173,20 +173,6 @@ TEST_F(ScanTest, TheLargestFileIsCountedAndOneRecordMoreIsRefused) {
   EXPECT_TRUE(files.IsOpen(state.OutputReadFile));
 }
 
-TEST_F(ScanTest, AFullDiskStopsTheScanAndKeepsTheWholeRecordsWritten) {
-  Open("SeriesR 10 rload=50\n", 10000);
-  std::optional<testing::FileSizeLimit> limit(std::in_place, 100 * 1024);
-  const ScanOutcome outcome = Scan("1", "2");
-  limit.reset();
-  EXPECT_EQ(outcome, ScanOutcome::kReopened);
-  ASSERT_EQ(messages.shown.size(), 2u);
-  // Writes are buffered: the message tells how much was kept, not the element that happened to flush.
-  EXPECT_EQ(messages.shown[1], (ShownMessage{"Run-time error 61 (Disk full) while writing the scan output file. "
-                                             "The scan was stopped; the 1505 records written before it are kept.",
-                                             "Error in Scan"}));
-  EXPECT_EQ(state.OutputRecordCount, 1505);
-}
-
 // Makes the file impossible to delete even for root: the immutable attribute, where the file system
 // has it, else a folder without write permission.
 bool Protect(const std::string& folder, const std::string& file, bool on) {

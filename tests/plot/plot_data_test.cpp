@@ -64,21 +64,6 @@ TEST_F(ComputePlotTest, EachPointIsTheLastElementOfItsFrequency) {
   }
 }
 
-TEST_F(ComputePlotTest, RefusesWithoutElementsOrRecordsAndChangesNothing) {
-  const std::tuple<std::int16_t, int, bool> cases[] = {{0, 5, false}, {3, 2, false}, {2, 0, false},
-                                                       {1, 3, true}};  // true: the counted file is gone
-  for (const auto& [elements, records, gone] : cases) {
-    WriteNumbered(records, elements);
-    if (gone) files.CloseAll();
-    data.PlotTitle = "old";
-    state.ElementIndex = 42;
-    EXPECT_FALSE(Compute());
-    EXPECT_EQ(messages.shown,
-              (Messages{{"No Elements in Network or not enough records - Check Input Data!", "Error"}}));
-    EXPECT_TRUE(data.PlotTitle == "old" && state.ElementIndex == 42);
-  }
-}
-
 // Phases are in degrees of the program's pi, 3.14159; the SWR is read against the normaliser.
 TEST_F(ComputePlotTest, EachVariableOfTheInputEnd) {
   const double degrees = 180 / 3.14159;
@@ -114,22 +99,14 @@ TEST_F(ComputePlotTest, PointsThatCannotBePlottedAreNamedInOneMessage) {
                                        "Points Not Plotted"}}));
 }
 
-TEST_F(ComputePlotTest, LogarithmicScaleSettingsInTheUsersLocale) {
-  const std::tuple<bool, const char*, const char*, bool, std::int16_t, float, NumberLocale> cases[] = {
-      {true, "5", "0", false, 5, 0, {}},       {true, "0.4", "0.1", false, 0, 0.1f, {}},
-      {true, "2.5", "0.1", true, 2, 0.1f, {}},  // halves to even
-      {false, "5", "0", true, 5, 0, {}},         // the linear scale takes any numbers
-      {true, "2,5", "0,5", true, 2, 0.5f, {",", ".", "-"}},
-  };
+// (Refusals through the window are in the app tests.)
+TEST_F(ComputePlotTest, ScaleSettingsAreReadWhicheverScaleInTheUsersLocale) {
   WriteNumbered(3, 1);
-  for (const auto& [log, decades, minValue, shown, decadesRead, minRead, locale] : cases) {
-    services.locale = locale;
-    EXPECT_EQ(Compute({0, log, "50", decades, minValue}), shown) << decades << " " << minValue;
-    EXPECT_EQ(std::tuple(data.LogPlot, data.LogDecades, data.LogMinValue, data.PointCount),
-              std::tuple(log, decadesRead, minRead, std::int16_t{3}));
-    EXPECT_EQ(messages.shown,
-              Messages(shown ? 0 : 1, {"Invalid # of Decades or Invalid Minimum Value for Log Plot", "Invalid Input Data"}));
-  }
+  services.locale = {",", ".", "-"};
+  EXPECT_TRUE(Compute({0, true, "50", "2,5", "0,5"}));
+  EXPECT_EQ(std::tuple(data.LogPlot, data.LogDecades, data.LogMinValue), std::tuple(true, std::int16_t{2}, 0.5f));
+  EXPECT_TRUE(Compute({0, false, "50", "-3,5", "0"}));
+  EXPECT_EQ(std::tuple(data.LogPlot, data.LogDecades, data.LogMinValue), std::tuple(false, std::int16_t{-4}, 0.0f));
 }
 
 }  // namespace
