@@ -158,6 +158,8 @@ TEST_F(Outcomes, HelpOpensTheFileBesideTheProgramOrSaysWhereItLooked) {
   w.mnuHelpHelp->trigger();
   testing::WriteBytes(path, {});
   w.mnuHelpHelp->trigger();
+  fs::create_symlink("loop", folder.File("loop"));  // a folder that cannot be searched is no missing file
+  ShowHelpFile("Rizezuz.chm", HelpEnvironment{folder.File("loop"), rig, rig.messages});
   rig.shellError = 57;
   w.mnuHelpHelp->trigger();
   fs::current_path(saved);
@@ -183,7 +185,9 @@ TEST_F(Outcomes, EveryFileIsClosedOnEveryPath) {
     rig.Scan("1", "3");   // complete
     rig.Compute(0);
     w.show();
-    w.close();            // with the plot window open
+    const int open = OpenDescriptors();
+    w.close();  // with the plot window open: the file read for it is closed
+    EXPECT_EQ(OpenDescriptors(), open - 1);
     w.PlotWindow()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   };
