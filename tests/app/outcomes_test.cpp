@@ -45,6 +45,11 @@ class Outcomes : public ::testing::Test {
     fs::resize_file(folder.File("zeros.dat"), size);
     rig.Open(folder.File("zeros.dat"));
   }
+  void Scan(const std::string& net, const char* lower, const char* upper, int steps = 3) {
+    Net(net, steps);
+    rig.messages.shown.clear();
+    rig.Scan(lower, upper);
+  }
   // A scanned network of 3 steps, the boxes so far forgotten, then text typed into a plot box.
   void Plot(int variable, bool log, QLineEdit* box = nullptr, const char* text = "") {
     Net("SeriesC 100 rload=50\nShuntC 100\n");
@@ -98,23 +103,20 @@ INSTANTIATE_TEST_SUITE_P(Rows, Messages, ::testing::Values(
     Row{"DialogCancelled", [](Outcomes& t) { t.rig.Open(""); }, {OpenError("User canceled file open!")}, 0, false},
     Row{"FolderChosen", [](Outcomes& t) { t.rig.Open(t.folder.Path().string()); }, {OpenError("File open error, 75")}, 0, false},
     Row{"CountBeyond16Bits", [](Outcomes& t) { t.Zeros(32767 * 124 + 62); }, {OpenError("File open error, 6")}, 0, false},
-    Row{"CompleteScan", [](Outcomes& t) { t.Net("SeriesL 1 rload=50\nShuntC 100\n"); t.rig.messages.shown.clear(); t.rig.Scan("1", "3"); },
+    Row{"CompleteScan", [](Outcomes& t) { t.Scan("SeriesL 1 rload=50\nShuntC 100\n", "1", "3"); },
         {kFirstScan, Status(3)}, 6, true, true},
     Row{"SecondScanFindsItsFile", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n", 2); t.rig.Scan("1", "3"); t.rig.messages.shown.clear(); t.rig.Scan("1", "3"); },
         {Status(2)}, 2, true, true},
-    Row{"ZeroSteps", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n", 0); t.rig.messages.shown.clear(); t.rig.Scan("1", "3"); },
-        {kFirstScan, Status(0)}, 0, true, true},
-    Row{"BoundsEqual", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n"); t.rig.messages.shown.clear(); t.rig.Scan("5", "5"); },
-        {kFirstScan, kSetup}, 0, true, true},
-    Row{"LowerBoundZero", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n"); t.rig.messages.shown.clear(); t.rig.Scan("0", "5"); },
-        {kFirstScan, kSetup}, 0, true, true},
-    Row{"UpperBeyondSinglePrecision", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n"); t.rig.messages.shown.clear(); t.rig.Scan("1", "3.4028235677973366e38"); },
+    Row{"ZeroSteps", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "1", "3", 0); }, {kFirstScan, Status(0)}, 0, true, true},
+    Row{"BoundsEqual", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "5", "5"); }, {kFirstScan, kSetup}, 0, true, true},
+    Row{"LowerBoundZero", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "0", "5"); }, {kFirstScan, kSetup}, 0, true, true},
+    Row{"UpperBeyondSinglePrecision", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "1", "3.4028235677973366e38"); },
         {kFirstScan, kSetup}, 0, true, true},
     Row{"EmptyNetwork", [](Outcomes& t) { t.Zeros(0); t.rig.Scan("1", "2"); }, {kFirstScan, kNoRecords}, 0, true, true},
     Row{"EmptyNetworkAndBadBounds", [](Outcomes& t) { t.Zeros(0); t.rig.Scan("2", "1"); }, {kFirstScan, kSetup}, 0, true, true},
-    Row{"FaultInAModel", [](Outcomes& t) { t.Net("SeriesR 10 rload=50\nShuntC 0\nSeriesR 5\n"); t.rig.messages.shown.clear(); t.rig.Scan("14.2", "20"); },
+    Row{"FaultInAModel", [](Outcomes& t) { t.Scan("SeriesR 10 rload=50\nShuntC 0\nSeriesR 5\n", "14.2", "20"); },
         {kFirstScan, {kModelFault, "Error in Scan"}}, 1, true, true},
-    Row{"LineLossBeyondTheExponential", [](Outcomes& t) { t.Net("SerTransLine 10 rload=50 z0=50 loss=1e6 vf=1\n", 2); t.rig.messages.shown.clear(); t.rig.Scan("1", "3"); },
+    Row{"LineLossBeyondTheExponential", [](Outcomes& t) { t.Scan("SerTransLine 10 rload=50 z0=50 loss=1e6 vf=1\n", "1", "3", 2); },
         {kFirstScan, kLossyLine, kLossyLine, Status(2)}, 2, true, true},
     Row{"FolderInPlaceOfTheOutputFile", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n"); fs::create_directory(t.output); t.rig.messages.shown.clear(); t.rig.Scan("1", "3"); },
         {kFirstScan, {"Error 75 while creating new output file!", "Warning"}, {"File open error, 75", "Fatal Error in Opening Network Data File"}}},
