@@ -22,8 +22,9 @@ class ComputePlotTest : public ::testing::Test {
  protected:
   void Write(const std::vector<OutputRecord>& records, std::int16_t elementCount = 1) {
     std::vector<std::byte> bytes(records.size() * 68);
-    for (std::size_t i = 0; i < records.size(); ++i) {
-      EncodeOutputRecord(records[i], std::span<std::byte, 68>(&bytes[i * 68], 68));
+    for (std::size_t i = 0; i < records.size(); ++i) {  // frequency at 0, then V, I and Z, re and im
+      std::memcpy(&bytes[i * 68], &records[i].Frequency, 8);
+      std::memcpy(&bytes[i * 68 + 8], &records[i].Node, 48);
     }
     testing::WriteBytes(dir.File("out.dat"), bytes);
     files.CloseAll();
