@@ -200,7 +200,7 @@ TEST_F(Windows, TheDialogsLayOutTheirControlsAndGiveTheFocusBackToTheLowerBound)
                     {a->cmdOK, a, "OK", "", 4245, 2625, 1260, 345},
                     {a->cmdSysInfo, a, "&System Info...", "", 4260, 3075, 1245, 345}});
     EXPECT_EQ(std::pair(a->picIcon->geometry(), a->lblTitle->geometry().topLeft()), std::pair(QRect(16, 16, 104, 129), QPoint(126, 16)));
-    EXPECT_TRUE(a->lblTitle->text().contains("Tavelin") && QApplication::focusWidget() == a->cmdOK);
+    EXPECT_TRUE(a->lblTitle->text().contains("Tavelin") && QApplication::focusWidget() == a->cmdOK && a->cmdOK->isDefault());
     EXPECT_EQ(TabChain(a->cmdOK, {a->cmdSysInfo}), (std::vector<QWidget*>{a->cmdOK, a->cmdSysInfo}));
     a->cmdSysInfo->click();
     QTest::keyClick(a, Qt::Key_Escape);
