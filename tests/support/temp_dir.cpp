@@ -44,7 +44,7 @@ std::vector<std::byte> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   const std::string chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<std::byte> bytes(chars.size());
-  std::memcpy(bytes.data(), chars.data(), chars.size());
+  if (!chars.empty()) std::memcpy(bytes.data(), chars.data(), chars.size());
   return bytes;
 }
 
