@@ -40,22 +40,6 @@ TEST_F(RecordFilesTest, HandsOutTheLowestFreeHandleAndOpensOnlyRegularFiles) {
   EXPECT_EQ(ErrorOf([&] { files.Length(2); }), 52);
 }
 
-TEST_F(RecordFilesTest, ReadsMissingBytesAsZeroButNotAFileCutShortAfterItWasCounted) {
-  std::vector<std::byte> bytes = Record(9, 2);  // records 1 and 2, and one byte of record 3
-  std::fill_n(bytes.begin(), 4, std::byte{1});
-  bytes[8] = std::byte{3};
-  testing::WriteBytes(dir.File("r.dat"), bytes);
-  files.Open(1, dir.File("r.dat"), 4);
-  EXPECT_EQ(files.Length(1), 9);
-  EXPECT_EQ(Read(1, 2, 4), Record(4, 2));
-  EXPECT_EQ(Read(1, 3, 4), (std::vector<std::byte>{std::byte{3}, std::byte{0}, std::byte{0}, std::byte{0}}));
-  EXPECT_EQ(Read(1, 40, 4), Record(4, 0));
-  EXPECT_EQ(ErrorOf([&] { Read(1, 0, 4); }), 63);
-  std::filesystem::resize_file(dir.File("r.dat"), 5);
-  EXPECT_EQ(Read(1, 1, 4), Record(4, 1));
-  EXPECT_EQ(ErrorOf([&] { Read(1, 2, 4); }), 62);
-}
-
 // Buffered records count in the length and reach a second handle; a full disk fails once and leaves
 // whole records only.
 TEST_F(RecordFilesTest, WritesWholeRecordsInOrder) {

@@ -192,14 +192,6 @@ TEST_F(PlotDrawing, TheMinus95CeilingAndEqualValues) {
   }
 }
 
-TEST_F(PlotDrawing, OneFrequencyPutsTheMarkersOnTheCentreLineOnBothScales) {
-  for (bool log : {false, true}) {
-    Draw({2, {7, 7}, {1, 10}, kTitle, log, 2, 0.1f});
-    ASSERT_EQ(markers.size(), 2u) << log;
-    EXPECT_TRUE(At(markers[0], X(0.5), Y(log ? 0.5 : 0), {}) && At(markers[1], X(0.5), Y(1), {})) << log;
-  }
-}
-
 TEST_F(PlotDrawing, LogGridOfThreeDecadesFromOneTenth) {
   Draw({4, {1, 2, 3, 2.5}, {0.05, 1, 200, 1e39}, kTitle, true, 3, 0.1f});  // 1e39 cannot be plotted
   // Grey lines at 1 to 10 times each decade, then the ticks; a label centred on each decade line.
