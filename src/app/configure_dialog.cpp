@@ -85,6 +85,8 @@ frmConfigure::frmConfigure(QWidget* parent, MessageBoxes& messages, std::int16_t
 
   setTabOrder(cmdOK, txtNumberOfSteps);
   cmdOK->setFocus();
+  // The focused OK shows its focus mark from the start, not only after a Tab.
+  setAttribute(Qt::WA_KeyboardFocusChange);
 
   Form_Load();
 }
