@@ -85,8 +85,6 @@ frmConfigure::frmConfigure(QWidget* parent, MessageBoxes& messages, std::int16_t
 
   setTabOrder(cmdOK, txtNumberOfSteps);
   cmdOK->setFocus();
-  // The focused OK shows its focus mark from the start, not only after a Tab.
-  setAttribute(Qt::WA_KeyboardFocusChange);
 
   Form_Load();
 }
@@ -128,6 +126,13 @@ bool frmConfigure::eventFilter(QObject* watched, QEvent* event) {
 bool ShowConfigureDialog(QWidget* parent, MessageBoxes& messages, std::int16_t& StepCount) {
   frmConfigure dialog(parent, messages, StepCount);
   return dialog.exec() == QDialog::Accepted;
+}
+
+void frmConfigure::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The focused OK shows its focus mark from the start, not only after a Tab (showing a window
+  // forgets that the keyboard moved the focus, so it is said again here).
+  setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 }  // namespace tavelin

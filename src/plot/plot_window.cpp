@@ -97,8 +97,6 @@ frmPlot::frmPlot(const PlotData& data, const Reporting& reporting, PrinterServic
   resize(ToPixels(7875), ToPixels(7590));
   setTabOrder(cmdOK, cmdPrint);
   cmdOK->setFocus();
-  // The focused OK shows its focus mark from the start, not only after a Tab.
-  setAttribute(Qt::WA_KeyboardFocusChange);
   connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
   connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
 }
@@ -210,6 +208,13 @@ void frmPlot::paintEvent(QPaintEvent* event) {
   const QRect held = event->rect() & pictureArea_;
   if (held != event->rect()) painter.fillRect(event->rect(), palette().color(QPalette::Window));
   if (!held.isEmpty()) painter.drawImage(held.topLeft(), picture_, held.translated(-pictureArea_.topLeft()));
+}
+
+void frmPlot::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // The focused OK shows its focus mark from the start, not only after a Tab (showing a window
+  // forgets that the keyboard moved the focus, so it is said again here).
+  setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 }  // namespace tavelin

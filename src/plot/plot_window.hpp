@@ -70,6 +70,7 @@ class frmPlot : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   // Messages of a drawing wait until the drawing is complete: a modal box runs its own event loop,

@@ -77,6 +77,26 @@ xdotool windowactivate --sync "$main"
 sleep 0.5
 shot 1-main
 
+# The number-of-steps dialog opens with the focus mark on its OK, and Enter presses it.
+xdotool key alt+c
+sleep 0.3
+xdotool key n
+steps=$(window '^Configure Number Of Steps$')
+sleep 0.3
+shot 1-steps-dialog
+acknowledge "$steps"
+
+# The about box, from the Help menu (which has no access key).
+xdotool windowactivate --sync "$main"
+xdotool mousemove --window "$main" 116 8 click 1
+sleep 0.3
+xdotool key a
+about=$(window '^About Tavelin$')
+sleep 0.3
+shot 1-about-box
+acknowledge "$about"
+xdotool windowactivate --sync "$main"
+
 # File > Open by the access keys, the path typed into the dialog; one box per element.
 xdotool key alt+f
 sleep 0.3
