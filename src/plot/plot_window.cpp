@@ -194,8 +194,18 @@ void frmPlot::resizeEvent(QResizeEvent* event) {
   Form_Resize();
 }
 
+// No larger than the desktop, frame included: the toolkit's own buffer of the window grows with the
+// window, whatever the picture holds, and a window beyond the desktop shows nothing more.
+void frmPlot::KeepWithinDesktop() {
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr) return;
+  const QSize frame = frameGeometry().size() - size();
+  setMaximumSize((shownOn->availableVirtualSize() - frame).expandedTo(QSize(1, 1)));
+}
+
 void frmPlot::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
+  KeepWithinDesktop();  // the frame is known once the window manager has framed the window
   // A window larger than the desktop that moves shows another part of itself: that part is drawn,
   // without the messages of a resize.
   if (drawing_ || pictureArea_.isNull() || PictureArea() == pictureArea_) return;
@@ -212,6 +222,7 @@ void frmPlot::paintEvent(QPaintEvent* event) {
 
 void frmPlot::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  KeepWithinDesktop();
   // The focused OK shows its focus mark from the start, not only after a Tab (showing a window
   // forgets that the keyboard moved the focus, so it is said again here).
   setAttribute(Qt::WA_KeyboardFocusChange);

@@ -82,6 +82,7 @@ class frmPlot : public QWidget {
   };
   void ShowQueuedMessages();
   QRect PictureArea() const;
+  void KeepWithinDesktop();
 
   const PlotData& data_;
   PlotData shown_;
