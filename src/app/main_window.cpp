@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -90,6 +91,7 @@ frmArchiveProcessor::frmArchiveProcessor(MainWindowEnvironment environment, QWid
   CreateMenus();
   CreateControls();
   SetTabOrder();
+  layout()->setSizeConstraint(QLayout::SetNoConstraint);  // not even the menu bar's height
   resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips) + menuBar()->sizeHint().height());
   connect(qApp, &QGuiApplication::focusWindowChanged, this,
           &frmArchiveProcessor::OnFocusWindowChanged);
