@@ -66,7 +66,7 @@ TEST(Desktop, ToolTipsOnlyWhereGiven) {
       {w.frScanFrequencies, "First Open a Data File, Then Set Frequency Bounds and Begin Scan."}};
   for (const auto& [control, tip] : controls) {
     QToolTip::hideText();
-    QTRY_VERIFY(!QToolTip::isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
     QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(control, &help);
     EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text().toStdString() : "", tip) << control->objectName().toStdString();
@@ -128,7 +128,7 @@ TEST(Desktop, EnterPressesFocusedButtonsAndFocusMarksShowAtOnce) {
   EXPECT_EQ(printers.asked, 1);
   QPointer<frmPlot> alive(plot);
   QTest::keyClick(plot->cmdOK, Qt::Key_Return);
-  QTRY_VERIFY(alive.isNull());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }));
 }
 
 // The file dialog leaves the configuration folder as it was.
