@@ -1,25 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolTip>
-#include <cstring>
-#include <fstream>
 
 #include "app/configure_dialog.hpp"
 #include "app/main_window.hpp"
-#include "plot/plot_drawing.hpp"
 #include "support/recording.hpp"
 
 namespace tavelin {
@@ -35,48 +29,39 @@ struct Desk {
   EmptyKeyValueStore registry;
   DetachedProgramStarter starter;
   DesktopDocumentShell shell;
-  frmArchiveProcessor window{{messages, end, files, printers, registry, starter, shell, folder.path().toStdString(), {}}};
+  frmArchiveProcessor w{{messages, end, files, printers, registry, starter, shell, folder.path().toStdString(), {}}};
 };
 
-// The text boxes keep their heights in twips (15 to a pixel); the window has no minimum size.
-TEST(Desktop, TextBoxHeightsAndNoMinimumSize) {
+// The text boxes keep their heights (15 twips to a pixel); the window has no minimum size; only the
+// controls given a tip show one, the others none (not their frame's).
+TEST(Desktop, HeightsNoMinimumSizeAndToolTipsOnlyWhereGiven) {
   Desk d;
-  frmArchiveProcessor& w = d.window;
-  const std::pair<QLineEdit*, int> boxes[] = {{w.txtScanFreqLower, 22}, {w.txtScanFreqUpper, 22},
-                                              {w.txtDecades, 19},       {w.txtMinValue, 19},
-                                              {w.txtNormalizer, 20}};
+  frmArchiveProcessor& w = d.w;
+  const std::pair<QLineEdit*, int> boxes[] = {
+      {w.txtScanFreqLower, 22}, {w.txtScanFreqUpper, 22}, {w.txtDecades, 19}, {w.txtMinValue, 19}, {w.txtNormalizer, 20}};
   for (const auto& [box, pixels] : boxes) EXPECT_EQ(box->height(), pixels) << box->toolTip().toStdString();
   w.show();
   EXPECT_EQ(w.minimumSize(), QSize(0, 0));
-  w.resize(120, 90);
-  EXPECT_EQ(w.size(), QSize(120, 90));
-}
-
-// Only the controls the window lists with a tip show one; the others show none, not their frame's.
-TEST(Desktop, ToolTipsOnlyWhereGiven) {
-  Desk d;
-  frmArchiveProcessor& w = d.window;
-  w.show();
   const std::pair<QWidget*, const char*> controls[] = {
-      {w.Label28, ""}, {w.Label29, ""}, {w.Label37, ""}, {w.Label38, ""},
-      {w.Option1[0], ""}, {w.Option1[3], ""}, {w.Option1[6], ""}, {w.Label1, ""}, {w.Label3, ""},
-      {w.txtScanFreqLower, "Enter Lower Bounding Frequency in MHz."},
-      {w.cmdCompute, "Press to Display the Plot"},
-      {w.optLogLin[1], "Choose Linear for Phase Angle Plots"},
+      {w.Label28, ""}, {w.Label29, ""}, {w.Label37, ""}, {w.Label38, ""}, {w.Option1[0], ""}, {w.Option1[3], ""},
+      {w.Option1[6], ""}, {w.Label1, ""}, {w.Label3, ""}, {w.txtScanFreqLower, "Enter Lower Bounding Frequency in MHz."},
+      {w.cmdCompute, "Press to Display the Plot"}, {w.optLogLin[1], "Choose Linear for Phase Angle Plots"},
       {w.frScanFrequencies, "First Open a Data File, Then Set Frequency Bounds and Begin Scan."}};
   for (const auto& [control, tip] : controls) {
     QToolTip::hideText();
     ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
     QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(control, &help);
-    EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text().toStdString() : "", tip) << control->objectName().toStdString();
+    EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text().toStdString() : "", tip) << tip;
   }
+  w.resize(120, 90);
+  EXPECT_EQ(w.size(), QSize(120, 90));
 }
 
 // Tab from Begin Scan enters Plot Setup at its selected option; Down moves focus and selection.
-TEST(Desktop, TabLandsOnTheSelectedOptionAndArrowsSelect) {
+TEST(Desktop, KeyboardOnTheDesktop) {
   Desk d;
-  frmArchiveProcessor& w = d.window;
+  frmArchiveProcessor& w = d.w;
   for (QWidget* c : std::initializer_list<QWidget*>{w.cmdBeginScan, w.frPlotSetup, w.frameLogLin, w.cmdCompute}) c->setEnabled(true);
   w.show();
   QApplication::setActiveWindow(&w);
@@ -95,15 +80,8 @@ TEST(Desktop, TabLandsOnTheSelectedOptionAndArrowsSelect) {
   w.cmdCompute->setFocus(Qt::TabFocusReason);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), w.optLogLin[1]);  // "Linear Plot", selected from the start
-}
 
-// Enter presses a focused command button; the dialogs that open on a button show its focus mark.
-TEST(Desktop, EnterPressesFocusedButtonsAndFocusMarksShowAtOnce) {
-  Desk d;
-  frmArchiveProcessor& w = d.window;
-  w.cmdBeginScan->setEnabled(true);
-  w.frPlotSetup->setEnabled(true);
-  w.cmdCompute->setEnabled(true);
+  // Enter presses a focused command button; the windows that open on a button show its focus mark.
   for (QPushButton* button : {w.cmdBeginScan, w.cmdCompute}) {
     QSignalSpy pressed(button, &QPushButton::clicked);
     QTest::keyClick(button, Qt::Key_Return);
@@ -114,35 +92,18 @@ TEST(Desktop, EnterPressesFocusedButtonsAndFocusMarksShowAtOnce) {
   frmConfigure dialog(nullptr, d.messages, steps);
   dialog.show();
   EXPECT_TRUE(dialog.focusWidget() == dialog.cmdOK && dialog.testAttribute(Qt::WA_KeyboardFocusChange));
-  PlotData data{2, {1, 2}, {1, 2}, "SWR"};
-  Reporting reporting{d.messages, {}};
   struct : PrinterService {
     bool Prepare(QPrinter&, QWidget*) override { return ++asked, false; }
     int asked = 0;
   } printers;
-  auto* plot = new frmPlot(data, reporting, printers);
+  const PlotData data{2, {1, 2}, {1, 2}, "SWR"};
+  QPointer<frmPlot> plot = new frmPlot(data, Reporting{d.messages, {}}, printers);
   plot->show();
-  QApplication::setActiveWindow(plot);
   EXPECT_TRUE(plot->focusWidget() == plot->cmdOK && plot->testAttribute(Qt::WA_KeyboardFocusChange));
   QTest::keyClick(plot->cmdPrint, Qt::Key_Return);
   EXPECT_EQ(printers.asked, 1);
-  QPointer<frmPlot> alive(plot);
   QTest::keyClick(plot->cmdOK, Qt::Key_Return);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }));
-}
-
-// The file dialog leaves the configuration folder as it was.
-TEST(Desktop, FileOpenWritesNoSettings) {
-  QTemporaryDir home;
-  qputenv("HOME", home.path().toUtf8());
-  qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [] {
-    if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
-  });
-  closer.start(20);
-  EXPECT_EQ(QtFileDialog().GetOpenFileName(nullptr), "");
-  EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return plot.isNull(); }));
 }
 
 }  // namespace
