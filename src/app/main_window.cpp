@@ -127,6 +127,7 @@ void frmArchiveProcessor::CreateMenus() {
 void frmArchiveProcessor::CreateControls() {
   // No minimum size: the window can be made smaller than its controls, which then lie cut off.
   auto* client = new QWidget(this);
+  client->resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
   setCentralWidget(client);
 
   lblElementsInNetwork = Place(new QLabel(client), 840, 210, 2745, 330);
