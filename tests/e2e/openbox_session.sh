@@ -27,14 +27,13 @@ fail() {
 }
 shot() { [ -z "$shots" ] || import -window root "$shots/$1.png"; }
 
-# A display of our own: the first free number from 140 on.
-display=140
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+# A display of our own; the server picks a free number and writes it once it is ready.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
 server=$!
-export DISPLAY=":$display"
-for _ in $(seq 600); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo > /dev/null 2>&1 || fail "the X server did not start"
+for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "the X server did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+xdpyinfo > /dev/null 2>&1 || fail "the X server at $DISPLAY does not answer"
 
 # A home of its own, so the settings check sees only what this run writes.
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
