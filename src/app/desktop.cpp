@@ -5,6 +5,8 @@
 #include <QSettings>
 #include <QToolTip>
 #include <QWidget>
+#include <cstdlib>
+#include <string_view>
 
 #ifdef TAVELIN_HAVE_XCB
 #include <xcb/xcb.h>
@@ -79,6 +81,24 @@ void KeepSettingsUnwritten() {
       QSettings::setPath(format, scope, nowhere);
     }
   }
+}
+
+std::string DisplayProblem() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform != nullptr && *platform != '\0' && !std::string_view(platform).starts_with("xcb")) return {};
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (platform == nullptr && wayland != nullptr && *wayland != '\0') return {};
+  constexpr const char* kHow =
+      "; start Tavelin from a desktop session, or set DISPLAY to a running X server (for example DISPLAY=:0).";
+  if (display == nullptr || *display == '\0') return std::string("Tavelin: no display found (DISPLAY is not set)") + kHow;
+#ifdef TAVELIN_HAVE_XCB
+  xcb_connection_t* connection = xcb_connect(display, nullptr);
+  const bool reached = xcb_connection_has_error(connection) == 0;
+  xcb_disconnect(connection);
+  if (!reached) return "Tavelin: no display found at DISPLAY=" + std::string(display) + kHow;
+#endif
+  return {};
 }
 
 }  // namespace tavelin

@@ -2,6 +2,8 @@
 
 // What a desktop with a window manager needs beyond the toolkit's defaults.
 
+#include <string>
+
 class QWidget;
 
 namespace tavelin {
@@ -18,5 +20,10 @@ void KeepToolTipsOwn(QWidget* root);
 // The file dialog keeps its history in a settings file of the toolkit; the program writes no
 // settings, so that file is sent nowhere. Call once, before the first file dialog.
 void KeepSettingsUnwritten();
+
+// Before the toolkit starts: one line saying that no display can be reached and how to give one, or
+// an empty text when there is one (or a platform other than X11 was asked for, which the toolkit
+// then checks itself). Without a display the toolkit would abort the program.
+std::string DisplayProblem();
 
 }  // namespace tavelin

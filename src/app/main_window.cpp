@@ -6,11 +6,13 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWindow>
+#include <vector>
 
 #include "app/configure_dialog.hpp"
 #include "app/desktop.hpp"
@@ -61,6 +63,18 @@ void KeepBefore(QLabel* label, const QWidget* box) {
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
+// Tab into an option group lands on its selected option: only that one is a tab stop. The arrow
+// keys then move the selection with the focus, which the toolkit does from a selected option.
+void TabToSelected(const std::vector<QRadioButton*>& group) {
+  const auto follow = [group] {
+    for (QRadioButton* option : group) {
+      option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+  };
+  for (QRadioButton* option : group) QObject::connect(option, &QRadioButton::toggled, option, follow);
+  follow();
+}
+
 }  // namespace
 
 void MarkAsForm(QWidget* window) { window->setProperty(kFormProperty, true); }
@@ -77,6 +91,7 @@ frmArchiveProcessor::frmArchiveProcessor(MainWindowEnvironment environment, QWid
   CreateMenus();
   CreateControls();
   SetTabOrder();
+  layout()->setSizeConstraint(QLayout::SetNoConstraint);  // not even the menu bar's height
   resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips) + menuBar()->sizeHint().height());
   connect(qApp, &QGuiApplication::focusWindowChanged, this,
           &frmArchiveProcessor::OnFocusWindowChanged);
@@ -112,6 +127,7 @@ void frmArchiveProcessor::CreateMenus() {
 void frmArchiveProcessor::CreateControls() {
   // No minimum size: the window can be made smaller than its controls, which then lie cut off.
   auto* client = new QWidget(this);
+  client->resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
   setCentralWidget(client);
 
   lblElementsInNetwork = Place(new QLabel(client), 840, 210, 2745, 330);
@@ -130,6 +146,7 @@ void frmArchiveProcessor::CreateControls() {
   cmdBeginScan = Place(new QPushButton(QStringLiteral("Begin Scan"), frScanFrequencies), 945, 1890, 1380, 435);
   cmdBeginScan->setToolTip(QStringLiteral("Press to Generate the Values Versus Frequency Flie."));
   connect(cmdBeginScan, &QPushButton::clicked, this, [this] { cmdBeginScan_Click(); });
+  PressOnEnter(cmdBeginScan);
 
   frPlotSetup = Place(new QGroupBox(QStringLiteral("Plot Setup"), client), 3840, 120, 2535, 3900);
   frPlotSetup->setToolTip(QStringLiteral(
@@ -159,6 +176,7 @@ void frmArchiveProcessor::CreateControls() {
   cmdCompute = Place(new QPushButton(QStringLiteral("Compute and Plot"), frPlotSetup), 510, 3270, 1500, 435);
   cmdCompute->setToolTip(QStringLiteral("Press to Display the Plot"));
   connect(cmdCompute, &QPushButton::clicked, this, [this] { cmdCompute_Click(); });
+  PressOnEnter(cmdCompute);
 
   frameLogLin = Place(new QGroupBox(QStringLiteral("Log or Linear Plot"), client), 3840, 4200, 2535, 735);
   optLogLin[0] = Place(new QRadioButton(QStringLiteral("Logarithmic Plot"), frameLogLin), 240, 240, 1815, 195);
@@ -166,6 +184,8 @@ void frmArchiveProcessor::CreateControls() {
   optLogLin[1] = Place(new QRadioButton(QStringLiteral("Linear Plot"), frameLogLin), 240, 480, 2055, 195);
   optLogLin[1]->setToolTip(QStringLiteral("Choose Linear for Phase Angle Plots"));
   optLogLin[1]->setChecked(true);
+  TabToSelected({Option1.begin(), Option1.end()});
+  TabToSelected({optLogLin.begin(), optLogLin.end()});
 
   Label1 = Place(new QLabel(QStringLiteral("Decades for Log Plot"), client), 4320, 5040, 1575, 255);
   txtDecades = Place(new QLineEdit(client), 5880, 5040, 495, 285);
