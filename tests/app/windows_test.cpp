@@ -228,13 +228,13 @@ TEST_F(Windows, ThePlotWindowDrawsPrintsAndClosesAndItsButtonsFollowItsSize) {
   for (QSize size : {QSize(400, 300), QSize(700, 500)}) {
     p->resize(size);
     QCoreApplication::processEvents();
-    const QRect outer = p->frameGeometry();
-    const int top = std::lround(0.5 * outer.height());
-    EXPECT_EQ(p->cmdPrint->geometry(), QRect(std::lround(0.4 * outer.width()), top, 33, 21));
-    EXPECT_EQ(p->cmdOK->geometry(), QRect(std::lround(0.55 * outer.width()), top, 33, 21));
-    EXPECT_EQ(p->FontPoints(), outer.height() * 15 > 6000 ? 12 : 8);
+    // The geometry comes from the drawing area, so that a frame hides nothing of the plot.
+    const int top = std::lround(0.5 * p->height());
+    EXPECT_EQ(p->cmdPrint->geometry(), QRect(std::lround(0.4 * p->width()), top, 33, 21));
+    EXPECT_EQ(p->cmdOK->geometry(), QRect(std::lround(0.55 * p->width()), top, 33, 21));
+    EXPECT_EQ(p->FontPoints(), p->height() * 15 > 6000 ? 12 : 8);
     const PlotGeometry& g = p->Geometry();
-    EXPECT_EQ(std::tuple(g.WindowWidth, g.WindowHeight), std::tuple(outer.width() * 15.0f, outer.height() * 15.0f));
+    EXPECT_EQ(std::tuple(g.WindowWidth, g.WindowHeight), std::tuple(p->width() * 15.0f, p->height() * 15.0f));
     for (double f : {0.0, 1.0}) {
       const QColor c = p->Picture().pixelColor((g.PlotLeft + f * g.PlotWidth) / 15, (g.PlotTop + (1 - f) * g.PlotHeight) / 15);
       EXPECT_TRUE(c.blue() > 240 && c.red() < 40 && c.green() < 40) << f;

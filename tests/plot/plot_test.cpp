@@ -98,7 +98,7 @@ TEST_F(ComputePlotTest, PointsThatCannotBePlottedAreNamedInOneMessage) {
   EXPECT_TRUE(Compute({6, false, "50", "5", "0.1"}));
   EXPECT_EQ(data.PlotValues[1], std::numeric_limits<double>::infinity());
   EXPECT_EQ(messages.shown, (Messages{{"Left out of the plot, the value being infinite, undefined or too large "
-                                       "to plot: the points at 2 MHz.",
+                                       "to plot: the points at 2.0 MHz.",
                                        "Points Not Plotted"}}));
 }
 
@@ -163,14 +163,16 @@ TEST_F(PlotDrawing, LinearScaleWithGridMarkersTicksFrequencyLabelsAndTitle) {
     EXPECT_TRUE(At(lines[i], g.PlotLeft, Y(i / 10.0), i < 4 ? kRed : kBlack));
     EXPECT_EQ(std::pair(lines[i].x2, lines[i].y2), std::pair(g.PlotLeft + g.PlotWidth, lines[i].y1));
   }
-  // Markers at their fractions; blue ticks at left, middle and right, each centring a frequency label.
+  // Markers at their fractions; blue ticks at left, middle and right, each centring a frequency label
+  // that is moved inward only as far as it must go to stay whole in the 7875-twip drawing area.
   const double xf[] = {0, 6.5 / 26.25, 1}, yf[] = {0, 1, 0.5};
   const std::pair<const char*, int> frequencies[] = {{"16.6", 1}, {"3.5", 0}, {"29.75", 2}};
   for (int i = 0; i < 3; ++i) {
     EXPECT_TRUE(At(markers[i], X(xf[i]), Y(yf[i]), kBlue) && markers[i].radius == g.PlotHeight / 300);
     EXPECT_TRUE(At(lines[11 + i], X(i / 2.0), Y(0), kBlue) && lines[11 + i].x2 == lines[11 + i].x1);
     const auto& [text, at] = frequencies[i];
-    EXPECT_TRUE(At(texts[11 + i], X(at / 2.0) - 50.0 * std::strlen(text), Y(0.05), kBlue, text));
+    const double x = X(at / 2.0) - 50.0 * std::strlen(text), width = 100.0 * std::strlen(text);
+    EXPECT_TRUE(At(texts[11 + i], std::clamp(x, 0.0, 7875 - width), Y(0.05), kBlue, text));
   }
   // The title, in the text colour given back after the frequency labels.
   EXPECT_TRUE(At(texts.back(), g.PlotLeft + (g.PlotWidth - 1600) / 2, Y(2 / 3.0), kBlack, kTitle));
