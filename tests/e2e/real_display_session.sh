@@ -53,13 +53,22 @@ xdotool key alt+f
 sleep 0.3
 xdotool key o
 dialog=$(window '^Open$')
-xdotool windowfocus --sync "$dialog"
-xdotool type --delay 2 "$network"
-xdotool key Return
+# On a busy machine the dialog may show before it takes keys: type the name again until it closes.
+deadline=$((SECONDS + 60))
+while xdotool getwindowname "$dialog" > /dev/null 2>&1 &&
+      xdotool search --onlyvisible --name '^Open$' | grep -qx "$dialog"; do
+  [ $SECONDS -lt $deadline ] || fail "the file dialog did not take the name"
+  xdotool windowfocus --sync "$dialog"
+  xdotool key ctrl+a
+  xdotool type --delay 2 "$network"
+  xdotool key Return
+  sleep 1
+done
 
 # Each element is listed in a box of its own.
 for _ in 1 2; do
-  acknowledge "$(window '^Tavelin$')"
+  box=$(window '^Tavelin$')
+  acknowledge "$box"
 done
 
 # The focus is in the lower bound: type both bounds and press Begin Scan, all by keyboard.
@@ -69,8 +78,10 @@ xdotool type --delay 20 "1"
 xdotool key Tab
 xdotool type --delay 20 "30"
 xdotool key Tab space
-acknowledge "$(window '^Warning$')"
-acknowledge "$(window '^Status$')"
+box=$(window '^Warning$')
+acknowledge "$box"
+box=$(window '^Status$')
+acknowledge "$box"
 
 output="$work/TavelinOutput.dat"
 [ -f "$output" ] || fail "no output file beside the program"
