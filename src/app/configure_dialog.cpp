@@ -128,4 +128,11 @@ bool ShowConfigureDialog(QWidget* parent, MessageBoxes& messages, std::int16_t& 
   return dialog.exec() == QDialog::Accepted;
 }
 
+void frmConfigure::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The focused OK shows its focus mark from the start, not only after a Tab (showing a window
+  // forgets that the keyboard moved the focus, so it is said again here).
+  setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 }  // namespace tavelin

@@ -2,14 +2,21 @@
 #include <QIcon>
 #include <QLocale>
 #include <csignal>
+#include <cstdio>
+#include <string>
 
 #include "plot/form_font.hpp"
+#include "app/desktop.hpp"
 #include "app/main_window.hpp"
 #include "app/qt_services.hpp"
 
 int main(int argc, char** argv) {
   // A file-size limit must show up as a failed write, not kill the program mid-scan.
   std::signal(SIGXFSZ, SIG_IGN);
+  if (const std::string problem = tavelin::DisplayProblem(); !problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tavelin"));
   QApplication::setApplicationVersion(QStringLiteral("3.3.1"));

@@ -6,13 +6,16 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWindow>
+#include <vector>
 
 #include "app/configure_dialog.hpp"
+#include "app/desktop.hpp"
 #include "plot/form_font.hpp"
 #include "base/run_time_error.hpp"
 #include "base/number_text.hpp"
@@ -31,15 +34,16 @@ const char* const kFormProperty = "tavelinForm";
 int Pixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
 // Puts a control at its place in twips. A caption that needs more room than the place gives gets
-// it: wider to the right, taller about the same centre line, so no caption is ever cut off.
+// it: wider to the right, taller about the same centre line, so no caption is ever cut off. A text
+// box keeps its place: its one line of text fits the given heights, and taller boxes would crowd
+// the two log-scale boxes together.
 template <typename W>
 W* Place(W* widget, int left, int top, int width, int height) {
   QRect rect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
   const QSize hint = widget->sizeHint();
-  // A text box's width is its own; only captions decide a wider place.
   const bool captioned = qobject_cast<QLineEdit*>(widget) == nullptr;
   if (captioned && hint.width() > rect.width()) rect.setWidth(hint.width());
-  if (hint.height() > rect.height()) {
+  if (captioned && hint.height() > rect.height()) {
     const int centre = rect.center().y();
     rect.setHeight(hint.height());
     rect.moveTop(centre - hint.height() / 2);
@@ -59,6 +63,18 @@ void KeepBefore(QLabel* label, const QWidget* box) {
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
+// Tab into an option group lands on its selected option: only that one is a tab stop. The arrow
+// keys then move the selection with the focus, which the toolkit does from a selected option.
+void TabToSelected(const std::vector<QRadioButton*>& group) {
+  const auto follow = [group] {
+    for (QRadioButton* option : group) {
+      option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+  };
+  for (QRadioButton* option : group) QObject::connect(option, &QRadioButton::toggled, option, follow);
+  follow();
+}
+
 }  // namespace
 
 void MarkAsForm(QWidget* window) { window->setProperty(kFormProperty, true); }
@@ -75,6 +91,7 @@ frmArchiveProcessor::frmArchiveProcessor(MainWindowEnvironment environment, QWid
   CreateMenus();
   CreateControls();
   SetTabOrder();
+  layout()->setSizeConstraint(QLayout::SetNoConstraint);  // not even the menu bar's height
   resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips) + menuBar()->sizeHint().height());
   connect(qApp, &QGuiApplication::focusWindowChanged, this,
           &frmArchiveProcessor::OnFocusWindowChanged);
@@ -108,8 +125,9 @@ void frmArchiveProcessor::CreateMenus() {
 }
 
 void frmArchiveProcessor::CreateControls() {
+  // No minimum size: the window can be made smaller than its controls, which then lie cut off.
   auto* client = new QWidget(this);
-  client->setFixedSize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
+  client->resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
   setCentralWidget(client);
 
   lblElementsInNetwork = Place(new QLabel(client), 840, 210, 2745, 330);
@@ -128,6 +146,7 @@ void frmArchiveProcessor::CreateControls() {
   cmdBeginScan = Place(new QPushButton(QStringLiteral("Begin Scan"), frScanFrequencies), 945, 1890, 1380, 435);
   cmdBeginScan->setToolTip(QStringLiteral("Press to Generate the Values Versus Frequency Flie."));
   connect(cmdBeginScan, &QPushButton::clicked, this, [this] { cmdBeginScan_Click(); });
+  PressOnEnter(cmdBeginScan);
 
   frPlotSetup = Place(new QGroupBox(QStringLiteral("Plot Setup"), client), 3840, 120, 2535, 3900);
   frPlotSetup->setToolTip(QStringLiteral(
@@ -157,6 +176,7 @@ void frmArchiveProcessor::CreateControls() {
   cmdCompute = Place(new QPushButton(QStringLiteral("Compute and Plot"), frPlotSetup), 510, 3270, 1500, 435);
   cmdCompute->setToolTip(QStringLiteral("Press to Display the Plot"));
   connect(cmdCompute, &QPushButton::clicked, this, [this] { cmdCompute_Click(); });
+  PressOnEnter(cmdCompute);
 
   frameLogLin = Place(new QGroupBox(QStringLiteral("Log or Linear Plot"), client), 3840, 4200, 2535, 735);
   optLogLin[0] = Place(new QRadioButton(QStringLiteral("Logarithmic Plot"), frameLogLin), 240, 240, 1815, 195);
@@ -164,6 +184,8 @@ void frmArchiveProcessor::CreateControls() {
   optLogLin[1] = Place(new QRadioButton(QStringLiteral("Linear Plot"), frameLogLin), 240, 480, 2055, 195);
   optLogLin[1]->setToolTip(QStringLiteral("Choose Linear for Phase Angle Plots"));
   optLogLin[1]->setChecked(true);
+  TabToSelected({Option1.begin(), Option1.end()});
+  TabToSelected({optLogLin.begin(), optLogLin.end()});
 
   Label1 = Place(new QLabel(QStringLiteral("Decades for Log Plot"), client), 4320, 5040, 1575, 255);
   txtDecades = Place(new QLineEdit(client), 5880, 5040, 495, 285);
@@ -173,6 +195,7 @@ void frmArchiveProcessor::CreateControls() {
   txtMinValue->setToolTip(QStringLiteral("For Log Plots, Set the Low Value of the Log Scale."));
   Label3 = Place(new QLabel(QStringLiteral("Normalizer for SWR"), client), 570, 4395, 1425, 240);
   txtNormalizer = Place(new QLineEdit(client), 2010, 4365, 810, 300);
+  KeepToolTipsOwn(client);
   KeepBefore(Label1, txtDecades);
   KeepBefore(Label2, txtMinValue);
   KeepBefore(Label3, txtNormalizer);
@@ -281,6 +304,7 @@ void frmArchiveProcessor::cmdCompute_Click() {
   } else {
     plotWindow_ = new frmPlot(plot_, reporting_, environment_.printers);
     MarkAsForm(plotWindow_);
+    ShowEmptyCaption(plotWindow_);
   }
   plotWindow_->show();
   plotWindow_->raise();

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/desktop.hpp"
+
 namespace tavelin {
 
 void QtMessageBoxes::Show(const std::string& text, const std::string& title) {
@@ -26,6 +28,7 @@ void QtProgramEnd::EndNow() {
 }
 
 std::string QtFileDialog::GetOpenFileName(QWidget* parent) {
+  KeepSettingsUnwritten();
   return ToStdString(QFileDialog::getOpenFileName(parent));
 }
 

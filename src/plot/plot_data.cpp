@@ -134,7 +134,7 @@ bool ReportLeftOut(const Services& services, const PlotData& data) {
   std::string list;
   for (std::size_t i = 0; i < std::min(leftOut.size(), kListed); ++i) {
     if (i > 0) list += ", ";
-    list += FormatGeneral(leftOut[i], services.locale);
+    list += FormatPattern(leftOut[i], "#0.0#", services.locale);  // as the plot's frequency labels
   }
   list += " MHz";
   if (leftOut.size() > kListed) list += " and " + std::to_string(leftOut.size() - kListed) + " more";

@@ -234,12 +234,20 @@ void DrawFrequencyLabels(PlotCanvas& canvas) {
   s.SetForeColor(QBColor(9));
   const auto y = static_cast<float>(g.PlotTop + 0.95 * g.PlotHeight);
 
+  // Centred on its tick, unless that would cut the label at the window's edge: then moved inward
+  // just far enough to be whole.
+  const auto print = [&](float x, float w, const std::string& text) {
+    s.PrintText(std::max(0.0f, std::min(x, g.WindowWidth - w)), y, text);
+  };
   const std::string middle = FormatPattern((r.XMax + r.XMin) / 2.0f, "#0.0", canvas.reporting.locale);
-  s.PrintText(static_cast<float>(g.PlotLeft + 0.5 * g.PlotWidth - s.TextWidth(middle) / 2.0), y, middle);
+  const float middleWidth = s.TextWidth(middle);
+  print(static_cast<float>(g.PlotLeft + 0.5 * g.PlotWidth - middleWidth / 2.0), middleWidth, middle);
   const std::string lowest = FormatPattern(r.XMin, "#0.0", canvas.reporting.locale);
-  s.PrintText(g.PlotLeft - s.TextWidth(lowest) / 2.0f, y, lowest);
+  const float lowestWidth = s.TextWidth(lowest);
+  print(g.PlotLeft - lowestWidth / 2.0f, lowestWidth, lowest);
   const std::string highest = FormatPattern(r.XMax, "#0.0#", canvas.reporting.locale);
-  s.PrintText(g.PlotLeft + g.PlotWidth - s.TextWidth(highest) / 2.0f, y, highest);
+  const float highestWidth = s.TextWidth(highest);
+  print(g.PlotLeft + g.PlotWidth - highestWidth / 2.0f, highestWidth, highest);
 
   s.SetForeColor(kept);
 }

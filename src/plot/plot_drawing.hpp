@@ -39,7 +39,7 @@ class PlotSurface {
   virtual float TextHeight(std::string_view text) = 0;
 };
 
-// Set by the plot window from its outer size at every resize; single precision twips.
+// Set by the plot window from the size of its drawing area at every resize; single precision twips.
 struct PlotGeometry {
   float WindowWidth = 0.0f;
   float WindowHeight = 0.0f;
@@ -50,10 +50,10 @@ struct PlotGeometry {
   Rgb MarkerColor;
 };
 
-// The layout rules of a window with the given outer size; MarkerColor is left to the caller.
+// The layout rules of a drawing area of the given size; MarkerColor is left to the caller.
 PlotGeometry GeometryFor(float windowWidth, float windowHeight);
 
-// The font size of the plot text for a window of the given outer height.
+// The font size of the plot text for a drawing area of the given height.
 double PlotFontPoints(float windowHeight);
 
 // Set by FindRanges at the start of every drawing.

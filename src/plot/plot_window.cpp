@@ -1,5 +1,6 @@
 #include "plot/plot_window.hpp"
 
+#include <QKeyEvent>
 #include <QMetaObject>
 #include <QMoveEvent>
 #include <QPageLayout>
@@ -10,6 +11,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
@@ -29,8 +31,25 @@ QPushButton* MakeButton(const QString& caption, QWidget* parent, int left, int t
   auto* button = new QPushButton(caption, parent);
   button->setFont(FormFont(8.25, false));
   button->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
+  PressOnEnter(button);
   return button;
 }
+
+class EnterPresses : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button == nullptr || !button->isEnabled()) return false;
+    button->click();
+    return true;
+  }
+};
 
 Rgb ToRgb(const QColor& c) {
   return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
@@ -80,6 +99,8 @@ bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, co
   return painter.end();
 }
 
+void PressOnEnter(QPushButton* button) { button->installEventFilter(new EnterPresses(button)); }
+
 bool SystemPrinterService::Prepare(QPrinter& printer, QWidget* parent) {
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
   if (!info.isNull()) {
@@ -125,13 +146,14 @@ void frmPlot::Form_Resize() {
   drawing_ = true;
   do {
     resizeAgain_ = false;
-    const QSize outer = frameGeometry().size();
-    drawnOuterSize_ = outer;
-    const auto windowWidth = static_cast<float>(outer.width() * kTwipsPerPixel);
-    const auto windowHeight = static_cast<float>(outer.height() * kTwipsPerPixel);
-    if (picture_.size() != size()) picture_ = QImage(size(), QImage::Format_RGB32);
+    // The drawing area, not the outer size: under a frame the outer size would put the bottom of the
+    // plot below the window's edge. Without a frame both are the same.
+    const auto windowWidth = static_cast<float>(width() * kTwipsPerPixel);
+    const auto windowHeight = static_cast<float>(height() * kTwipsPerPixel);
+    pictureArea_ = PictureArea();
+    if (picture_.size() != pictureArea_.size()) picture_ = QImage(pictureArea_.size(), QImage::Format_RGB32);
 
-    QtPlotSurface surface(picture_, ToRgb(palette().color(QPalette::WindowText)));
+    QtPlotSurface surface(picture_, ToRgb(palette().color(QPalette::WindowText)), pictureArea_.topLeft());
     surface.Clear(palette().color(QPalette::Window));
     fontPoints_ = PlotFontPoints(windowHeight);
     surface.SetFont(fontPoints_, true);
@@ -152,6 +174,21 @@ void frmPlot::Form_Resize() {
     flushScheduled_ = true;
     QMetaObject::invokeMethod(this, &frmPlot::ShowQueuedMessages, Qt::QueuedConnection);
   }
+}
+
+QRect frmPlot::PictureArea() const {
+  const QRect all = rect();
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr) return all;
+  const QRect desktop = shownOn->virtualGeometry();
+  // Only a window larger than the desktop is held in part: the part of the desktop's size that
+  // covers what the desktop shows of it.
+  const QPoint shown = mapFromGlobal(desktop.topLeft());
+  const auto origin = [](int shownFrom, int whole, int limit) {
+    return whole <= limit ? 0 : std::clamp(shownFrom, 0, whole - limit);
+  };
+  return QRect(origin(shown.x(), all.width(), desktop.width()), origin(shown.y(), all.height(), desktop.height()),
+               std::min(all.width(), desktop.width()), std::min(all.height(), desktop.height()));
 }
 
 void frmPlot::ShowQueuedMessages() {
@@ -187,15 +224,38 @@ void frmPlot::resizeEvent(QResizeEvent* event) {
   Form_Resize();
 }
 
+// No larger than the desktop, frame included: the toolkit's own buffer of the window grows with the
+// window, whatever the picture holds, and a window beyond the desktop shows nothing more.
+void frmPlot::KeepWithinDesktop() {
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr) return;
+  const QSize frame = frameGeometry().size() - size();
+  setMaximumSize((shownOn->availableVirtualSize() - frame).expandedTo(QSize(1, 1)));
+}
+
 void frmPlot::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  // The frame is known only once the window manager has framed the window.
-  if (frameGeometry().size() != drawnOuterSize_) Form_Resize();
+  KeepWithinDesktop();  // the frame is known once the window manager has framed the window
+  // A window larger than the desktop that moves shows another part of itself: that part is drawn,
+  // without the messages of a resize.
+  if (drawing_ || pictureArea_.isNull() || PictureArea() == pictureArea_) return;
+  Form_Resize();
+  queued_.pending.clear();
 }
 
 void frmPlot::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.drawImage(event->rect().topLeft(), picture_, event->rect());
+  const QRect held = event->rect() & pictureArea_;
+  if (held != event->rect()) painter.fillRect(event->rect(), palette().color(QPalette::Window));
+  if (!held.isEmpty()) painter.drawImage(held.topLeft(), picture_, held.translated(-pictureArea_.topLeft()));
+}
+
+void frmPlot::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  KeepWithinDesktop();
+  // The focused OK shows its focus mark from the start, not only after a Tab (showing a window
+  // forgets that the keyboard moved the focus, so it is said again here).
+  setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 }  // namespace tavelin

@@ -14,6 +14,10 @@ class QPushButton;
 
 namespace tavelin {
 
+// Enter on the focused button presses it, as on the desktop (the toolkit leaves Enter to the
+// default button of a dialog).
+void PressOnEnter(QPushButton* button);
+
 // Where the plot window's picture is printed.
 class PrinterService {
  public:
@@ -50,12 +54,15 @@ class frmPlot : public QWidget {
   // Takes the current plot data and draws them at once.
   void Redraw();
 
-  // Lays the window out from its outer size and draws the plot anew.
+  // Lays the window out from the size of its drawing area and draws the plot anew.
   void Form_Resize();
   void cmdPrint_Click();
   void cmdOK_Click();
 
+  // The picture of the drawing area, from PictureOrigin() on: all of it unless the window is larger
+  // than the desktop, and then the desktop's size of it around what is shown.
   const QImage& Picture() const { return picture_; }
+  QPoint PictureOrigin() const { return pictureArea_.topLeft(); }
   const PlotGeometry& Geometry() const { return geometry_; }
   double FontPoints() const { return fontPoints_; }
 
@@ -66,6 +73,7 @@ class frmPlot : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   // Messages of a drawing wait until the drawing is complete: a modal box runs its own event loop,
@@ -76,6 +84,8 @@ class frmPlot : public QWidget {
     std::vector<std::pair<std::string, std::string>> pending;
   };
   void ShowQueuedMessages();
+  QRect PictureArea() const;
+  void KeepWithinDesktop();
 
   const PlotData& data_;
   PlotData shown_;
@@ -86,7 +96,7 @@ class frmPlot : public QWidget {
   bool drawing_ = false;
   bool resizeAgain_ = false;
   bool flushScheduled_ = false;
-  QSize drawnOuterSize_;
+  QRect pictureArea_;
   QImage picture_;
   PlotGeometry geometry_;
   PlotRanges ranges_;

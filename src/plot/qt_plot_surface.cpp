@@ -38,8 +38,8 @@ inline QRgb Over(QRgb src, QRgb dst) { return src + ByteMul(dst, 255u - qAlpha(s
 
 }  // namespace
 
-QtPlotSurface::QtPlotSurface(QImage& picture, Rgb foreColor)
-    : picture_(picture), font_(FormFont(8.0, true)), metrics_(font_), fore_(foreColor), fill_(QBColor(0)) {
+QtPlotSurface::QtPlotSurface(QImage& picture, Rgb foreColor, QPoint origin)
+    : picture_(picture), origin_(origin), font_(FormFont(8.0, true)), metrics_(font_), fore_(foreColor), fill_(QBColor(0)) {
   // Markers are blended straight into 32-bit premultiplied pixels.
   if (picture_.format() != QImage::Format_RGB32 && picture_.format() != QImage::Format_ARGB32_Premultiplied) {
     picture_.convertTo(QImage::Format_ARGB32_Premultiplied);
@@ -52,6 +52,9 @@ QtPlotSurface::QtPlotSurface(QImage& picture, Rgb foreColor)
 }
 
 QtPlotSurface::~QtPlotSurface() { EndPainting(); }
+
+double QtPlotSurface::PxX(float twips) const { return Px(twips) - origin_.x(); }
+double QtPlotSurface::PxY(float twips) const { return Px(twips) - origin_.y(); }
 
 QPainter& QtPlotSurface::Painter() {
   if (!painter_.isActive()) {
@@ -89,10 +92,10 @@ void QtPlotSurface::Line(float x1, float y1, float x2, float y2, Rgb colour) {
   QPainter& p = Painter();
   // Grid lines and ticks are kept to whole pixels so that they stay one crisp pixel wide.
   if (y1 == y2 || x1 == x2) {
-    const double left = std::floor(Px(std::min(x1, x2)));
-    const double top = std::floor(Px(std::min(y1, y2)));
-    const double right = std::floor(Px(std::max(x1, x2)));
-    const double bottom = std::floor(Px(std::max(y1, y2)));
+    const double left = std::floor(PxX(std::min(x1, x2)));
+    const double top = std::floor(PxY(std::min(y1, y2)));
+    const double right = std::floor(PxX(std::max(x1, x2)));
+    const double bottom = std::floor(PxY(std::max(y1, y2)));
     const double width = y1 == y2 ? std::max(right - left, 1.0) : 1.0;
     const double height = y1 == y2 ? 1.0 : std::max(bottom - top, 1.0);
     p.fillRect(QRectF(left, top, width, height), ToQColor(colour));
@@ -102,7 +105,7 @@ void QtPlotSurface::Line(float x1, float y1, float x2, float y2, Rgb colour) {
   pen.setWidthF(1.0);
   pen.setCosmetic(true);
   p.setPen(pen);
-  p.drawLine(QPointF(Px(x1), Px(y1)), QPointF(Px(x2), Px(y2)));
+  p.drawLine(QPointF(PxX(x1), PxY(y1)), QPointF(PxX(x2), PxY(y2)));
 }
 
 const QtPlotSurface::Stamp& QtPlotSurface::StampFor(int phaseX, int phaseY) {
@@ -154,8 +157,8 @@ void QtPlotSurface::FilledCircle(float x, float y, float radius, Rgb outline) {
     lastStamp_ = nullptr;
   }
   // Nearest quarter pixel: the whole pixel and the stamp for the remainder.
-  const double qx = std::floor(Px(x) * kPhases + 0.5);
-  const double qy = std::floor(Px(y) * kPhases + 0.5);
+  const double qx = std::floor(PxX(x) * kPhases + 0.5);
+  const double qy = std::floor(PxY(y) * kPhases + 0.5);
   const double wholeX = std::floor(qx / kPhases);
   const double wholeY = std::floor(qy / kPhases);
   const Stamp& stamp = StampFor(static_cast<int>(qx - wholeX * kPhases), static_cast<int>(qy - wholeY * kPhases));
@@ -194,7 +197,7 @@ void QtPlotSurface::PrintText(float x, float y, std::string_view text) {
   lastStamp_ = nullptr;
   QPainter& p = Painter();
   p.setPen(ToQColor(fore_));
-  p.drawText(QPointF(Px(x), Px(y) + metrics_.ascent()), ToQString(text));
+  p.drawText(QPointF(PxX(x), PxY(y) + metrics_.ascent()), ToQString(text));
 }
 
 float QtPlotSurface::TextWidth(std::string_view text) {

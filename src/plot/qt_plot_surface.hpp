@@ -20,8 +20,9 @@ namespace tavelin {
 class QtPlotSurface : public PlotSurface {
  public:
   // The image must outlive the surface and must not be painted on by anyone else meanwhile; one that
-  // is not 32-bit RGB is converted to premultiplied ARGB.
-  QtPlotSurface(QImage& picture, Rgb foreColor);
+  // is not 32-bit RGB is converted to premultiplied ARGB. The image holds the drawing area from
+  // origin (pixels) on, so a picture of part of a large area costs only that part's memory.
+  QtPlotSurface(QImage& picture, Rgb foreColor, QPoint origin = QPoint());
   ~QtPlotSurface() override;
   QtPlotSurface(const QtPlotSurface&) = delete;
   QtPlotSurface& operator=(const QtPlotSurface&) = delete;
@@ -61,7 +62,11 @@ class QtPlotSurface : public PlotSurface {
   void EndPainting();
   const Stamp& StampFor(int phaseX, int phaseY);
 
+  double PxX(float twips) const;
+  double PxY(float twips) const;
+
   QImage& picture_;
+  QPoint origin_;
   QPainter painter_;
   QFont font_;
   QFontMetricsF metrics_;

@@ -23,18 +23,31 @@ struct LineSums {
   double dIm = 0.0;
 };
 
+// True when CQuotient(a, b, c, d) would overflow before its last two divisions: in |D|^2 or in
+// N times the conjugate of D. Finite operands only; the same products and sums, in the same order.
+bool QuotientOverflows(double a, double b, double c, double d) {
+  const double terms[] = {c * c,  d * d, c * c + d * d,  a * c, b * -d,
+                          a * -d, b * c, a * c - b * -d, a * -d + b * c};
+  for (const double t : terms) {
+    if (std::isinf(t)) return true;
+  }
+  return false;
+}
+
 // N / D through CQuotient. For a line of some hundreds of nepers both sums pass 1e154, so |D|^2
-// would overflow and CQuotient would give up silently, although the ratio is close to 1. Scaling
-// both by one power of two is exact and leaves the ratio as it was.
+// would overflow and CQuotient would give up silently, although the ratio is close to 1. There,
+// and only there, both are divided by a power of two near |D|, which is exact and leaves the ratio
+// as it was; everywhere else the division is CQuotient's own, to the last bit.
 void LineQuotient(const Reporting& reporting, const LineSums& sums, double& qRe, double& qIm) {
   double nRe = sums.nRe;
   double nIm = sums.nIm;
   double dRe = sums.dRe;
   double dIm = sums.dIm;
-  const double largest = std::fmax(std::fmax(std::fabs(nRe), std::fabs(nIm)),
-                                   std::fmax(std::fabs(dRe), std::fabs(dIm)));
-  if (std::isfinite(largest) && largest > 0x1p511) {
-    const int exponent = std::ilogb(largest);
+  const bool finite =
+      std::isfinite(nRe) && std::isfinite(nIm) && std::isfinite(dRe) && std::isfinite(dIm);
+  const double denominator = std::fmax(std::fabs(dRe), std::fabs(dIm));
+  if (finite && denominator > 0.0 && QuotientOverflows(nRe, nIm, dRe, dIm)) {
+    const int exponent = std::ilogb(denominator);
     nRe = std::ldexp(nRe, -exponent);
     nIm = std::ldexp(nIm, -exponent);
     dRe = std::ldexp(dRe, -exponent);

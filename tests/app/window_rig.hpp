@@ -18,7 +18,6 @@
 
 namespace tavelin::testing {
 
-inline void PrintTo(const ShownMessage& m, std::ostream* out) { *out << "{\"" << m.text << "\", \"" << m.title << "\"}"; }
 
 // The main window with fakes of everything outside it. The file dialog hands out the names given, then
 // empty ones (a cancel); printing goes to a PDF file; System Info and help record what they would start.

@@ -15,7 +15,8 @@ fail() {
 # tiny window of the program's name that is no window to the user.)
 window() {
   local id
-  for _ in $(seq 150); do
+  local deadline=$((SECONDS + 60))  # a minute on a busy machine; far less when idle
+  while [ $SECONDS -lt $deadline ]; do
     for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
       eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
       if [ "${WIDTH:-0}" -gt 50 ]; then
@@ -32,7 +33,8 @@ window() {
 acknowledge() {
   xdotool windowfocus --sync "$1"
   xdotool key Return
-  for _ in $(seq 50); do
+  local deadline=$((SECONDS + 60))
+  while [ $SECONDS -lt $deadline ]; do
     xdotool getwindowname "$1" > /dev/null 2>&1 || return 0
     xdotool search --onlyvisible --name '.' | grep -qx "$1" || return 0
     sleep 0.1
@@ -51,13 +53,22 @@ xdotool key alt+f
 sleep 0.3
 xdotool key o
 dialog=$(window '^Open$')
-xdotool windowfocus --sync "$dialog"
-xdotool type --delay 2 "$network"
-xdotool key Return
+# On a busy machine the dialog may show before it takes keys: type the name again until it closes.
+deadline=$((SECONDS + 60))
+while xdotool getwindowname "$dialog" > /dev/null 2>&1 &&
+      xdotool search --onlyvisible --name '^Open$' | grep -qx "$dialog"; do
+  [ $SECONDS -lt $deadline ] || fail "the file dialog did not take the name"
+  xdotool windowfocus --sync "$dialog"
+  xdotool key ctrl+a
+  xdotool type --delay 2 "$network"
+  xdotool key Return
+  sleep 1
+done
 
 # Each element is listed in a box of its own.
 for _ in 1 2; do
-  acknowledge "$(window '^Tavelin$')"
+  box=$(window '^Tavelin$')
+  acknowledge "$box"
 done
 
 # The focus is in the lower bound: type both bounds and press Begin Scan, all by keyboard.
@@ -67,8 +78,10 @@ xdotool type --delay 20 "1"
 xdotool key Tab
 xdotool type --delay 20 "30"
 xdotool key Tab space
-acknowledge "$(window '^Warning$')"
-acknowledge "$(window '^Status$')"
+box=$(window '^Warning$')
+acknowledge "$box"
+box=$(window '^Status$')
+acknowledge "$box"
 
 output="$work/TavelinOutput.dat"
 [ -f "$output" ] || fail "no output file beside the program"
@@ -83,7 +96,8 @@ xdotool mousemove --window "$main" 340 $((menu + 240)) click 1
 
 # The plot window has no caption: it is the program's other large window.
 plot=""
-for _ in $(seq 50); do
+deadline=$((SECONDS + 60))
+while [ $SECONDS -lt $deadline ]; do
   for id in $(xdotool search --onlyvisible --class '^Tavelin$' 2>/dev/null); do
     [ "$id" = "$main" ] && continue
     eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
@@ -107,7 +121,8 @@ xdotool windowfocus --sync "$main"
 xdotool key alt+f
 sleep 0.3
 xdotool key x
-for _ in $(seq 100); do
+deadline=$((SECONDS + 60))
+while [ $SECONDS -lt $deadline ]; do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "base/messages.hpp"
+#include "base/run_time_error.hpp"
 
 namespace tavelin::testing {
 
@@ -12,11 +14,12 @@ struct ShownMessage {
   std::string title;
   bool operator==(const ShownMessage&) const = default;
 };
+inline void PrintTo(const ShownMessage& m, std::ostream* out) { *out << "{\"" << m.text << "\", \"" << m.title << "\"}"; }
 
 // Records every message box instead of showing it.
 class RecordingMessages : public MessageBoxes {
  public:
-  void Show(const std::string& text, const std::string& title) override;
+  void Show(const std::string& text, const std::string& title) override { shown.push_back({text, title}); }
   std::vector<ShownMessage> shown;
 };
 
@@ -26,5 +29,16 @@ class RecordingEnd : public ProgramEnd {
   void EndNow() override { ++calls; }
   int calls = 0;
 };
+
+// The number of the RunTimeError a statement raises, 0 when it raises none.
+template <typename F>
+int ErrorOf(F&& statement) {
+  try {
+    statement();
+  } catch (const RunTimeError& e) {
+    return e.Number();
+  }
+  return 0;
+}
 
 }  // namespace tavelin::testing

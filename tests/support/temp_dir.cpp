@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -17,26 +18,15 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  // Tests may take permissions away; give them back so everything can go.
-  for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-  }
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ignored);
   std::filesystem::remove_all(path_, ignored);
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
-  if (::getrlimit(RLIMIT_FSIZE, &old_) != 0) throw std::runtime_error("getrlimit failed");
+  ::getrlimit(RLIMIT_FSIZE, &old_);
   oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of killing us
   rlimit limited = old_;
   limited.rlim_cur = bytes;
-  if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) {
-    std::signal(SIGXFSZ, oldSignal_);
-    throw std::runtime_error("setrlimit failed");
-  }
+  if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) throw std::runtime_error("setrlimit failed");
 }
 
 FileSizeLimit::~FileSizeLimit() {
@@ -52,9 +42,9 @@ void WriteBytes(const std::string& path, const std::vector<std::byte>& bytes) {
 
 std::vector<std::byte> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<std::byte> bytes(chars.size());
-  for (std::size_t i = 0; i < chars.size(); ++i) bytes[i] = static_cast<std::byte>(chars[i]);
+  if (!chars.empty()) std::memcpy(bytes.data(), chars.data(), chars.size());
   return bytes;
 }
 

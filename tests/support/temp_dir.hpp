@@ -14,9 +14,6 @@ class TempDir {
  public:
   TempDir();
   ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
   const std::filesystem::path& Path() const { return path_; }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
 
@@ -29,8 +26,6 @@ class FileSizeLimit {
  public:
   explicit FileSizeLimit(rlim_t bytes);
   ~FileSizeLimit();
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
  private:
   rlimit old_{};

@@ -1,17 +1,116 @@
-#include "plot/plot_drawing.hpp"
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <tuple>
 
+#include "plot/plot_data.hpp"
+#include "plot/plot_drawing.hpp"
 #include "recording_surface.hpp"
 #include "support/recording.hpp"
+#include "support/temp_dir.hpp"
 
 namespace tavelin {
 namespace {
+
+using Messages = std::vector<testing::ShownMessage>;
+
+// A scan output file of the given records, open for reading as after a scan.
+class ComputePlotTest : public ::testing::Test {
+ protected:
+  void Write(const std::vector<OutputRecord>& records, std::int16_t elementCount = 1) {
+    std::vector<std::byte> bytes(records.size() * 68);
+    for (std::size_t i = 0; i < records.size(); ++i) {  // frequency at 0, then V, I and Z, re and im
+      std::memcpy(&bytes[i * 68], &records[i].Frequency, 8);
+      std::memcpy(&bytes[i * 68 + 8], &records[i].Node, 48);
+    }
+    testing::WriteBytes(dir.File("out.dat"), bytes);
+    files.CloseAll();
+    files.Open(state.OutputReadFile = 1, dir.File("out.dat"), kOutputRecordLength);
+    state.OutputRecordCount = static_cast<std::int16_t>(records.size());
+    state.ElementCount = elementCount;
+  }
+  // Record r carries r as its frequency and as its voltage.
+  void WriteNumbered(int count, std::int16_t elementCount) {
+    std::vector<OutputRecord> records;
+    for (int r = 1; r <= count; ++r) records.push_back({1.0 * r, {1.0 * r}});
+    Write(records, elementCount);
+  }
+  bool Compute(const PlotRequest& request = {0, false, "50", "5", "0.1"}) {
+    messages.shown.clear();
+    return ComputePlot(services, state, request, data);
+  }
+
+  testing::TempDir dir;
+  RecordFiles files;
+  testing::RecordingMessages messages;
+  testing::RecordingEnd end;
+  Services services{messages, end, files, NumberLocale{}, dir.Path().string()};
+  NetworkState state;
+  PlotData data;
+};
+
+TEST_F(ComputePlotTest, EachPointIsTheLastElementOfItsFrequency) {
+  const std::tuple<int, std::int16_t, std::vector<double>> cases[] = {
+      {250, 100, {100, 200}},            // 2.5 points round to 2; the last 50 records are ignored
+      {260, 100, {100, 200, 260}},       // the third point falls back on the file's last record
+      {32767, 16384, {16384, 32767}},    // the record counter stops at the largest file, not overflowing
+  };
+  for (const auto& [records, elements, expected] : cases) {
+    WriteNumbered(records, elements);
+    ASSERT_TRUE(Compute()) << records;
+    const auto points = static_cast<std::int16_t>(expected.size());
+    EXPECT_EQ(std::tuple(data.PointCount, data.PlotValues, data.PlotFrequencies, state.ElementIndex),
+              std::tuple(points, expected, expected, std::min(points * elements + 1, 32767)));
+  }
+}
+
+// Phases are in degrees of the program's pi, 3.14159; the SWR is read against the normaliser.
+TEST_F(ComputePlotTest, EachVariableOfTheInputEnd) {
+  const double degrees = 180 / 3.14159;
+  const ElementOutput node{3, 4, -1, 1, 50, -50};
+  const std::tuple<ElementOutput, std::int16_t, const char*, double, double, const char*> cases[] = {
+      {node, 0, "", 5, 1e-12, "Voltage (Volts)"},
+      {node, 1, "", std::sqrt(2.0), 1e-12, "Current (Amperes)"},
+      {node, 2, "", 50 * std::sqrt(2.0), 1e-12, "Impedance (Ohms)"},
+      {{1, std::tan(1.0)}, 3, "", 57.295827908797776, 0, "Voltage Phase (Deg)"},          // one radian
+      {node, 4, "", (3.14159 - std::atan(1.0)) * degrees, 1e-10, "Current Phase (Deg)"},  // second quadrant
+      {node, 5, "", -std::atan(1.0) * degrees, 1e-10, "Impedance Phase Angle (Deg)"},
+      {{0, 0, 0, 0, 300, 0}, 6, " 300 ", 1, 0, "SWR"},  // matched
+      {{0, 0, 0, 0, 25, 0}, 6, "50", 2, 1e-12, "SWR"},  // |reflection| 1/3
+      {{0, 0, 0, 0, -25, 0}, 6, "50", -2, 1e-12, "SWR"},  // negative resistance: |reflection| 3, as it comes
+      {{0, 0, 0, 0, 30, 40}, 6, "50", 3, 1e-12, "SWR"},  // |reflection| |-20 + j40| / |80 + j40| = 1/2
+  };
+  for (const auto& [input, index, normaliser, value, tolerance, title] : cases) {
+    Write({{10, input}});
+    ASSERT_TRUE(Compute({index, false, normaliser, "5", "0.1"})) << title;
+    EXPECT_NEAR(data.PlotValues[0], value, tolerance) << title;
+    EXPECT_EQ(data.PlotTitle, title);
+    EXPECT_TRUE(messages.shown.empty());
+  }
+}
+
+// A lossless reactive load has no finite SWR: stored as infinity, named and left out.
+TEST_F(ComputePlotTest, PointsThatCannotBePlottedAreNamedInOneMessage) {
+  Write({{1, {0, 0, 0, 0, 50, 0}}, {2, {0, 0, 0, 0, 0, 50}}, {3, {0, 0, 0, 0, 75, 0}}});
+  EXPECT_TRUE(Compute({6, false, "50", "5", "0.1"}));
+  EXPECT_EQ(data.PlotValues[1], std::numeric_limits<double>::infinity());
+  EXPECT_EQ(messages.shown, (Messages{{"Left out of the plot, the value being infinite, undefined or too large "
+                                       "to plot: the points at 2.0 MHz.",
+                                       "Points Not Plotted"}}));
+}
+
+// (Refusals through the window are in the app tests.)
+TEST_F(ComputePlotTest, ScaleSettingsAreReadWhicheverScaleInTheUsersLocale) {
+  WriteNumbered(3, 1);
+  services.locale = {",", ".", "-"};
+  EXPECT_TRUE(Compute({0, true, "50", "2,5", "0,5"}));
+  EXPECT_EQ(std::tuple(data.LogPlot, data.LogDecades, data.LogMinValue), std::tuple(true, std::int16_t{2}, 0.5f));
+  EXPECT_TRUE(Compute({0, false, "50", "-3,5", "0"}));
+  EXPECT_EQ(std::tuple(data.LogPlot, data.LogDecades, data.LogMinValue), std::tuple(false, std::int16_t{-4}, 0.0f));
+}
 
 using Op = testing::RecordingSurface::Op;
 
@@ -64,14 +163,16 @@ TEST_F(PlotDrawing, LinearScaleWithGridMarkersTicksFrequencyLabelsAndTitle) {
     EXPECT_TRUE(At(lines[i], g.PlotLeft, Y(i / 10.0), i < 4 ? kRed : kBlack));
     EXPECT_EQ(std::pair(lines[i].x2, lines[i].y2), std::pair(g.PlotLeft + g.PlotWidth, lines[i].y1));
   }
-  // Markers at their fractions; blue ticks at left, middle and right, each centring a frequency label.
+  // Markers at their fractions; blue ticks at left, middle and right, each centring a frequency label
+  // that is moved inward only as far as it must go to stay whole in the 7875-twip drawing area.
   const double xf[] = {0, 6.5 / 26.25, 1}, yf[] = {0, 1, 0.5};
   const std::pair<const char*, int> frequencies[] = {{"16.6", 1}, {"3.5", 0}, {"29.75", 2}};
   for (int i = 0; i < 3; ++i) {
     EXPECT_TRUE(At(markers[i], X(xf[i]), Y(yf[i]), kBlue) && markers[i].radius == g.PlotHeight / 300);
     EXPECT_TRUE(At(lines[11 + i], X(i / 2.0), Y(0), kBlue) && lines[11 + i].x2 == lines[11 + i].x1);
     const auto& [text, at] = frequencies[i];
-    EXPECT_TRUE(At(texts[11 + i], X(at / 2.0) - 50.0 * std::strlen(text), Y(0.05), kBlue, text));
+    const double x = X(at / 2.0) - 50.0 * std::strlen(text), width = 100.0 * std::strlen(text);
+    EXPECT_TRUE(At(texts[11 + i], std::clamp(x, 0.0, 7875 - width), Y(0.05), kBlue, text));
   }
   // The title, in the text colour given back after the frequency labels.
   EXPECT_TRUE(At(texts.back(), g.PlotLeft + (g.PlotWidth - 1600) / 2, Y(2 / 3.0), kBlack, kTitle));
@@ -90,14 +191,6 @@ TEST_F(PlotDrawing, TheMinus95CeilingAndEqualValues) {
     EXPECT_EQ(std::tuple(texts[0].text, texts[10].text, lines[10].colour), std::tuple(bottom, top, colour));
     ASSERT_EQ(markers.size(), yf.size());
     for (std::size_t i = 0; i < yf.size(); ++i) EXPECT_TRUE(At(markers[i], X(i / (yf.size() - 1.0)), Y(yf[i]), {}));
-  }
-}
-
-TEST_F(PlotDrawing, OneFrequencyPutsTheMarkersOnTheCentreLineOnBothScales) {
-  for (bool log : {false, true}) {
-    Draw({2, {7, 7}, {1, 10}, kTitle, log, 2, 0.1f});
-    ASSERT_EQ(markers.size(), 2u) << log;
-    EXPECT_TRUE(At(markers[0], X(0.5), Y(log ? 0.5 : 0), {}) && At(markers[1], X(0.5), Y(1), {})) << log;
   }
 }
 
