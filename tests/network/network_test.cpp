@@ -144,6 +144,7 @@ TEST_F(ScanTest, OnlyTheFirstRecordSuppliesTheLoadAndAnUnlistedTypeChangesNothin
     EXPECT_DOUBLE_EQ(Z(out[step + 3]).real(), 100.0 * 75.0 / 175.0);
   }
   // As the first element nothing has been written before it: all zero.
+  files.CloseAll();
   state = NetworkState{};
   Open("32767 1 rload=50\n", 1);
   Scan("1", "2");
