@@ -3,7 +3,6 @@
 
 #include "cli_commands.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <cmath>
 #include <complex>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -311,6 +311,7 @@ bool SaveFile(const std::string& path, std::string_view bytes) {
   }
   return true;
 }
+
 namespace {
 
 std::string Number(double value) {

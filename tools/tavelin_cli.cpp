@@ -14,15 +14,14 @@
 
 namespace {
 
-int RunPlotProgram(char** argv) {
+int RunPlotProgram(int argc, char** argv) {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   std::filesystem::path program = error ? std::filesystem::path(argv[0]) : self;
   program.replace_filename("tavelin-cli-plot");
-  std::vector<char*> arguments(argv, argv + 1);
   const std::string path = program.string();
+  std::vector<char*> arguments(argv, argv + argc);
   arguments[0] = const_cast<char*>(path.c_str());
-  for (char** word = argv + 1; *word != nullptr; ++word) arguments.push_back(*word);
   arguments.push_back(nullptr);
   ::execv(path.c_str(), arguments.data());
   tavelin::cli::Fail("cannot run the plot program " + path + ": " + std::strerror(errno));
@@ -32,5 +31,6 @@ int RunPlotProgram(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return tavelin::cli::RunCommandLine(argc, argv, [argv](const tavelin::cli::Arguments&) { return RunPlotProgram(argv); });
+  return tavelin::cli::RunCommandLine(
+      argc, argv, [argc, argv](const tavelin::cli::Arguments&) { return RunPlotProgram(argc, argv); });
 }

@@ -78,6 +78,7 @@ int Plot(const Arguments& arguments, int argc, char** argv) {
 }  // namespace tavelin::cli
 
 int main(int argc, char** argv) {
-  return tavelin::cli::RunCommandLine(
-      argc, argv, [argc, argv](const tavelin::cli::Arguments& arguments) { return tavelin::cli::Plot(arguments, argc, argv); });
+  return tavelin::cli::RunCommandLine(argc, argv, [argc, argv](const tavelin::cli::Arguments& arguments) {
+    return tavelin::cli::Plot(arguments, argc, argv);
+  });
 }
