@@ -17,10 +17,12 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/record_files.hpp"
 #include "base/run_time_error.hpp"
 #include "network/element_file.hpp"
 #include "network/frequency_scan.hpp"
 #include "network/output_file.hpp"
+#include "network/output_record.hpp"
 #include "plot/plot_data.hpp"
 
 namespace tavelin::cli {
@@ -210,8 +212,10 @@ bool LoadScanOutput(Session& session, const Arguments& arguments) {
   std::vector<double> frequencies(static_cast<std::size_t>(records));
   OutputRecord record;
   try {
+    // Every record is looked at: read in runs, not one read each.
+    RecordRun run(session.files, state.OutputReadFile, kOutputRecordLength, records, 4096);
     for (std::int64_t n = 1; n <= records; ++n) {
-      ReadOutputRecord(session.services, state, static_cast<int>(n), record);
+      DecodeOutputRecord(run.Get(n).first<kOutputRecordLength>(), record);
       frequencies[static_cast<std::size_t>(n - 1)] = record.Frequency;
     }
   } catch (const RunTimeError& e) {
@@ -373,9 +377,11 @@ int Export(const Arguments& arguments) {
   }
   const double r0 = ReadLocaleNumber(r0Text, NumberLocale{});
   OutputRecord record;
+  RecordRun run(session.files, state.OutputReadFile, kOutputRecordLength, state.OutputRecordCount,
+                allNodes ? 4096 : 1);
   for (std::size_t i = 0; i < rows; ++i) {
     const int n = allNodes ? static_cast<int>(i) + 1 : (static_cast<int>(i) + 1) * perStep;
-    ReadOutputRecord(session.services, state, n, record);
+    DecodeOutputRecord(run.Get(n).first<kOutputRecordLength>(), record);
     const ElementOutput& node = record.Node;
     if (format == "s1p") {
       const std::complex<double> z(node.ImpedanceRe, node.ImpedanceIm);
@@ -427,6 +433,10 @@ int RunCommandLine(int argc, char** argv, const std::function<int(const Argument
   } catch (const ArgumentError& e) {
     std::cerr << "tavelin-cli: " << e.reason << " (tavelin-cli --help shows the usage)\n";
     return kBadArguments;
+  } catch (const RunTimeError& e) {
+    // A file that changed under the program while it read it.
+    Fail("run-time error " + std::to_string(e.Number()) + " (" + e.what() + ")");
+    return kFailed;
   }
 }
 }  // namespace tavelin::cli
