@@ -122,5 +122,6 @@ def main():
         for name in ("tavelin-cli scan", "scan + export csv"):
             print(f"  ratio {name:18} {median[name][0] / spice_wall:6.3f} wall, {median[name][1] / spice_cpu:6.3f} CPU")
 
+
 if __name__ == "__main__":
     main()
