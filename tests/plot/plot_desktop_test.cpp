@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "plot/plot_data.hpp"
-#include "plot/plot_window.hpp"
+#include "plotwindow/plot_window.hpp"
 #include "support/recording.hpp"
 
 namespace tavelin {
