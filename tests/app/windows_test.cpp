@@ -163,7 +163,9 @@ TEST_F(Windows, ControlsBecomeUsableStageByStage) {
 void WhenModal(std::function<void(QWidget*)> action) {
   auto* timer = new QTimer;
   QObject::connect(timer, &QTimer::timeout, [timer, action] {
-    if (QWidget* modal = QApplication::activeModalWidget()) timer->stop(), timer->deleteLater(), action(modal);
+    QWidget* modal = QApplication::activeModalWidget();
+    // Focus arrives with activation, which a slow (sanitizer) run may see a turn later.
+    if (modal != nullptr && QApplication::activeWindow() == modal) timer->stop(), timer->deleteLater(), action(modal);
   });
   timer->start(10);
 }

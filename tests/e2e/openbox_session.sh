@@ -13,6 +13,7 @@ server=""
 manager=""
 pid=""
 cleanup() {
+  set +e  # every step runs, whichever process has already gone
   [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
   [ -n "$manager" ] && kill "$manager" 2>/dev/null
   [ -n "$server" ] && kill "$server" 2>/dev/null
