@@ -15,12 +15,7 @@
 #include <functional>
 #include <tuple>
 
-#include "network/element_file.hpp"
-#include "network/frequency_scan.hpp"
-#include "network/network_text.hpp"
-#include "network/output_file.hpp"
-#include "support/recording.hpp"
-#include "support/temp_dir.hpp"
+#include "support/scan_rig.hpp"
 
 namespace tavelin {
 namespace {
@@ -34,52 +29,32 @@ const ShownMessage kNoOldFile{"Unable to find the file to be deleted! - Continui
 const Boxes kExisting{kNoOldFile, {"Error 17 while creating new output file!", "Warning"},
                       {"File open error, 17", "Fatal Error in Opening Network Data File"}};
 
-// Records the boxes; while the first one with the given title is open, runs a hook.
-struct HookedBoxes : MessageBoxes {
-  void Show(const std::string& text, const std::string& title) override {
-    shown.push_back({text, title});
-    if (title == hookTitle && hook) std::exchange(hook, nullptr)();
-  }
-  Boxes shown;
-  std::string hookTitle;
-  std::function<void()> hook;
-};
-
 void Send(int fd) { [[maybe_unused]] const ssize_t n = ::write(fd, "x", 1); }
 bool Await(int fd) { return ::read(fd, std::array<char, 1>{}.data(), 1) == 1; }  // false at the pipe's end
 
-// One running Tavelin: its own files, boxes and state, on a network written beside the output file.
-struct Program {
-  Program(const testing::TempDir& folder, const std::string& name, const std::string& network, std::int16_t steps) {
-    services.programFolder = folder.Path().string();
-    testing::WriteBytes(folder.File(name + ".net"), EncodeElementFile(ParseNetworkText(network)));
-    OpenElementFile(services, state, folder.File(name + ".net"), [](std::int16_t) {});
-    state.StepCount = steps;
-    boxes.shown.clear();
+// While the first box of the given title is open, runs the action ("" runs none).
+void During(testing::ScanRig& program, const std::string& title, std::function<void()> action) {
+  program.messages.onShow = [title, action](const ShownMessage& box) mutable {
+    if (box.title == title && action) std::exchange(action, nullptr)();
+  };
+}
+
+// What the program reads back as its records: its boxes, the count, then each record's impedance.
+std::string Report(testing::ScanRig& program) {
+  std::string report;
+  for (const auto& box : program.messages.shown) report += box.text + " [" + box.title + "]\n";
+  report += std::to_string(program.state.OutputRecordCount) + ":";
+  for (int r = 1; program.files.IsOpen(program.state.OutputReadFile) && r <= program.state.OutputRecordCount; ++r) {
+    std::array<std::byte, 68> bytes{};
+    program.files.Read(program.state.OutputReadFile, r, bytes);
+    double z = 0;
+    std::memcpy(&z, bytes.data() + 40, sizeof z);
+    char number[32];
+    std::snprintf(number, sizeof number, " %g", z);
+    report += number;
   }
-  ScanOutcome Scan() { return BeginScan(services, state, "2", "1"); }
-  // What this program reads back as its records: the count, then each record's impedance (offset 40).
-  std::string Report() {
-    std::string report;
-    for (const auto& box : boxes.shown) report += box.text + " [" + box.title + "]\n";
-    report += std::to_string(state.OutputRecordCount) + ":";
-    for (int r = 1; files.IsOpen(state.OutputReadFile) && r <= state.OutputRecordCount; ++r) {
-      std::array<std::byte, 68> bytes{};
-      files.Read(state.OutputReadFile, r, bytes);
-      double z = 0;
-      std::memcpy(&z, bytes.data() + 40, sizeof z);
-      char number[32];
-      std::snprintf(number, sizeof number, " %g", z);
-      report += number;
-    }
-    return report;
-  }
-  HookedBoxes boxes;
-  testing::RecordingEnd end;
-  RecordFiles files;
-  Services services{boxes, end, files, NumberLocale{}, ""};
-  NetworkState state;
-};
+  return report;
+}
 
 TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsRecords) {
   const Bytes precious(40 * 68, std::byte{0x5A});
@@ -104,16 +79,16 @@ TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsReco
     testing::TempDir other;
     const std::string elsewhere = other.File("precious.dat");
     testing::WriteBytes(elsewhere, precious);
-    Program program(folder, "this", "SeriesR 10 rload=50\n", 3);
-    const std::string output = OutputFilePath(program.services);
+    testing::ScanRig program(folder.Path());
+    program.Open("SeriesR 10 rload=50\n", 3, "this.net");
+    const std::string output = program.Output();
     if (*box == '\0') plant(output, elsewhere);
-    program.boxes.hookTitle = box;
-    program.boxes.hook = [&] { plant(output, elsewhere); };
+    During(program, box, [&] { plant(output, elsewhere); });
     program.Scan();
-    EXPECT_EQ(program.boxes.shown, boxes);
+    EXPECT_EQ(program.messages.shown, boxes);
     EXPECT_EQ(testing::ReadBytes(elsewhere), precious);
     EXPECT_EQ(std::distance(fs::directory_iterator(other.Path()), {}), 1);  // nothing created there
-    const std::string report = program.Report();
+    const std::string report = Report(program);
     EXPECT_EQ(report.substr(report.rfind('\n') + 1), boxes.back() == kStatus ? "3: 60 60 60" : "0:");
   }
 }
@@ -143,24 +118,25 @@ TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
     const auto startChild = [&] {
       child = ::fork();
       if (child == 0) {
-        Program other(folder, "other", "SeriesR 40 rload=50\nSeriesR 10\n", 3);
+        testing::ScanRig other(folder.Path());
+        other.Open("SeriesR 40 rload=50\nSeriesR 10\n", 3, "other.net");
         const auto pause = [&] { Send(up[1]), Await(down[0]); };
-        other.boxes.hookTitle = childPause;
-        other.boxes.hook = pause;
+        During(other, childPause, pause);
         other.Scan();
         if (*childPause == '\0') pause();
-        const std::string text = other.Report();
+        const std::string text = Report(other);
+        std::filesystem::remove(other.folder.Path());  // _exit leaves it
         _exit(::write(report[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
       }
       ASSERT_TRUE(Await(up[0]));  // the child is now inside the box, or done with its scan
       held = testing::ReadBytes(folder.File("TavelinOutput.dat"));
     };
-    Program program(folder, "this", "SeriesR 10 rload=50\n", 5);
-    program.boxes.hookTitle = parentPause;
-    program.boxes.hook = startChild;
+    testing::ScanRig program(folder.Path());
+    program.Open("SeriesR 10 rload=50\n", 5, "this.net");
+    During(program, parentPause, startChild);
     if (*parentPause == '\0') startChild();
     EXPECT_EQ(program.Scan(), outcome);
-    EXPECT_EQ(program.boxes.shown, boxes.empty() ? inUse(OutputFilePath(program.services)) : boxes);
+    EXPECT_EQ(program.messages.shown, boxes.empty() ? inUse(program.Output()) : boxes);
     EXPECT_FALSE(program.files.IsOpen(program.state.OutputReadFile));  // nothing of the other's is read
     EXPECT_EQ(testing::ReadBytes(folder.File("TavelinOutput.dat")), held);
     Send(down[1]);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -29,7 +30,7 @@ class ComputePlotTest : public ::testing::Test {
     testing::WriteBytes(dir.File("out.dat"), bytes);
     files.CloseAll();
     files.Open(state.OutputReadFile = 1, dir.File("out.dat"), kOutputRecordLength);
-    state.OutputRecordCount = static_cast<std::int16_t>(records.size());
+    state.OutputRecordCount = static_cast<std::int16_t>(files.Length(1) / 68);  // counted, as a scan counts
     state.ElementCount = elementCount;
   }
   // Record r carries r as its frequency and as its voltage.
@@ -52,18 +53,28 @@ class ComputePlotTest : public ::testing::Test {
   PlotData data;
 };
 
+// Of each step the last record, several steps to a read where steps are short, across the reads' edges;
+// a file cut short after it was counted stops the plot with 62 instead of plotting zeros.
 TEST_F(ComputePlotTest, EachPointIsTheLastElementOfItsFrequency) {
-  const std::tuple<int, std::int16_t, std::vector<double>> cases[] = {
-      {250, 100, {100, 200}},            // 2.5 points round to 2; the last 50 records are ignored
-      {260, 100, {100, 200, 260}},       // the third point falls back on the file's last record
-      {32767, 16384, {16384, 32767}},    // the record counter stops at the largest file, not overflowing
-  };
-  for (const auto& [records, elements, expected] : cases) {
+  const std::tuple<int, std::int16_t, off_t, int> cases[] = {
+      // records, elements, the file's length after it was counted (-1: as written), points
+      {250, 100, -1, 2},        // 2.5 points round to 2; the last 50 records are ignored
+      {260, 100, -1, 3},        // the third point falls back on the file's last record
+      {32767, 16384, -1, 2},    // the record counter stops at the largest file, not overflowing
+      {2500, 1, -1, 2500},  {3100, 3, -1, 1033},  {2113, 32, -1, 66},     {2000, 33, -1, 61},
+      {2500, 1, 102010, 0}, {3100, 3, 68000, 0},  {2113, 32, 143000, 0},  {2000, 40, 3400, 0}};
+  for (const auto& [records, elements, cutTo, points] : cases) {
     WriteNumbered(records, elements);
-    ASSERT_TRUE(Compute()) << records;
-    const auto points = static_cast<std::int16_t>(expected.size());
+    ASSERT_EQ(cutTo < 0 ? 0 : ::truncate(dir.File("out.dat").c_str(), cutTo), 0);
+    ASSERT_EQ(Compute(), points > 0) << records;
+    if (points == 0) {
+      EXPECT_EQ(messages.shown.at(0).text.rfind("Run-time error 62: ", 0), 0u) << records;
+      continue;
+    }
+    std::vector<double> expected;
+    for (int i = 1; i <= points; ++i) expected.push_back(std::min(i * elements, records));
     EXPECT_EQ(std::tuple(data.PointCount, data.PlotValues, data.PlotFrequencies, state.ElementIndex),
-              std::tuple(points, expected, expected, std::min(points * elements + 1, 32767)));
+              std::tuple(points, expected, expected, std::min(points * elements + 1, 32767))) << records;
   }
 }
 
@@ -92,14 +103,19 @@ TEST_F(ComputePlotTest, EachVariableOfTheInputEnd) {
   }
 }
 
-// A lossless reactive load has no finite SWR: stored as infinity, named and left out.
+// A lossless reactive load has no finite SWR: stored as infinity, named (as the frequency labels are
+// written) and left out. With the read handle closed there are no records, whatever the count says.
 TEST_F(ComputePlotTest, PointsThatCannotBePlottedAreNamedInOneMessage) {
-  Write({{1, {0, 0, 0, 0, 50, 0}}, {2, {0, 0, 0, 0, 0, 50}}, {3, {0, 0, 0, 0, 75, 0}}});
+  Write({{10.2020201981068, {0, 0, 0, 0, 0, 50}}, {3.5, {0, 0, 0, 0, 50, 0}}, {29.75, {0, 0, 0, 0, 0, 75}},
+         {16, {0, 0, 0, 0, 25, 0}}});
   EXPECT_TRUE(Compute({6, false, "50", "5", "0.1"}));
-  EXPECT_EQ(data.PlotValues[1], std::numeric_limits<double>::infinity());
+  EXPECT_EQ(data.PlotValues[0], std::numeric_limits<double>::infinity());
   EXPECT_EQ(messages.shown, (Messages{{"Left out of the plot, the value being infinite, undefined or too large "
-                                       "to plot: the points at 2.0 MHz.",
+                                       "to plot: the points at 10.2, 29.75 MHz.",
                                        "Points Not Plotted"}}));
+  files.CloseAll();
+  EXPECT_FALSE(Compute());
+  EXPECT_EQ(messages.shown, (Messages{{"No Elements in Network or not enough records - Check Input Data!", "Error"}}));
 }
 
 // (Refusals through the window are in the app tests.)

@@ -5,13 +5,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "network/element_file.hpp"
-#include "network/frequency_scan.hpp"
-#include "network/network_text.hpp"
-#include "network/output_file.hpp"
 #include "plot/plot_data.hpp"
-#include "support/recording.hpp"
-#include "support/temp_dir.hpp"
+#include "support/scan_rig.hpp"
 
 namespace tavelin {
 namespace {
@@ -22,23 +17,8 @@ using Boxes = std::vector<testing::ShownMessage>;
 constexpr const char* kThree = "SeriesR 10 rload=50\nSeriesR 20\nSeriesR 30\n";
 constexpr const char* kTwo = "SeriesR 10 rload=50\nSeriesR 20\n";
 
-struct ScanGroupingTest : ::testing::Test {
-  void Open(const char* network, std::int16_t steps) {
-    testing::WriteBytes(folder.File("net.dat"), EncodeElementFile(ParseNetworkText(network)));
-    OpenElementFile(services, state, folder.File("net.dat"), [](std::int16_t) {});
-    state.StepCount = steps;
-  }
-  void Scan() {
-    messages.shown.clear();
-    BeginScan(services, state, "2", "1");
-    lastScan = messages.shown;
-  }
-  testing::TempDir folder;
-  testing::RecordingMessages messages;
-  testing::RecordingEnd end;
-  RecordFiles files;
-  Services services{messages, end, files, NumberLocale{}, folder.Path().string()};
-  NetworkState state;
+struct ScanGroupingTest : ::testing::Test, testing::ScanRig {
+  void Scan() { lastScan = (ScanRig::Scan("1", "2"), messages.shown); }
   Boxes lastScan;
 };
 
@@ -69,7 +49,7 @@ TEST_F(ScanGroupingTest, PointsAreWholeStepsOfTheScannedNetwork) {
     SCOPED_TRACE(name);
     files.CloseAll();
     state = NetworkState{};
-    std::filesystem::remove(OutputFilePath(services));
+    std::filesystem::remove(Output());
     run(*this);
     EXPECT_EQ(Boxes(lastScan.end() - static_cast<std::ptrdiff_t>(scanBoxes.size()), lastScan.end()), scanBoxes);
     messages.shown.clear();
