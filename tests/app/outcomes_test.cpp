@@ -6,9 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "network/network_text.hpp"
-#include "support/output_bytes.hpp"
-#include "support/temp_dir.hpp"
+#include "support/scan_rig.hpp"
 #include "window_rig.hpp"
 
 namespace tavelin {

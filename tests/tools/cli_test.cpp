@@ -2,14 +2,10 @@
 // and images against readers of their own (check_outputs.py), its refusals; and a printout of the
 // plot window.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <QImage>
-#include <QLineEdit>
-#include <QPrinter>
 #include <QProcess>
-#include <QPushButton>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -19,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.hpp"
+#include "app/window_rig.hpp"
+#include "support/temp_dir.hpp"
 
 namespace tavelin {
 namespace {
@@ -54,43 +51,19 @@ std::string Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
 void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 double Frequency(const std::string& bytes, std::size_t record) {  // offset 0 of a 68-byte record
   double f = 0;
-  std::memcpy(&f, bytes.data() + record * 68, sizeof f);
-  return f;
+  return std::memcpy(&f, bytes.data() + record * 68, sizeof f), f;
 }
 
 const std::string kExamples = TAVELIN_SOURCE_DIR "/examples/";
 
-class CliTest : public ::testing::Test {
- protected:
-  CliTest() {
-    char pattern[] = "/tmp/tavelin-cli-test-XXXXXX";
-    dir = ::mkdtemp(pattern);
-  }
-  ~CliTest() override { fs::remove_all(dir); }
+struct CliTest : ::testing::Test {
   Result Cli(const std::vector<std::string>& words) { return Execute(TAVELIN_CLI, words, dir); }
-  fs::path dir;
-};
-
-// Everything the window reaches outside itself, faked; File > Open hands out one path.
-struct Outside : FileDialog, PrinterService, ProgramStarter, DocumentShell, MessageBoxes, ProgramEnd {
-  std::string GetOpenFileName(QWidget*) override { return path; }
-  bool Prepare(QPrinter& printer, QWidget*) override {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(path));
-    return true;
-  }
-  bool Start(const std::string&) override { return false; }
-  bool Perform(const DocumentRequest&) override { return false; }
-  void Show(const std::string& text, const std::string& title) override { shown.push_back(title + ": " + text); }
-  void EndNow() override {}
-  std::string path;
-  std::vector<std::string> shown;
-  EmptyKeyValueStore registry;
+  testing::TempDir temp;
+  const fs::path dir = temp.Path();
 };
 
 struct ExampleScan {
@@ -125,17 +98,12 @@ TEST_F(CliTest, ScanWritesTheWindowsBytesAndExportsMatchTheScan) {
     scan.push_back("--quiet");
     EXPECT_EQ(Cli(scan).err, "");
 
-    Outside outside;
-    outside.path = network;
     fs::create_directory(dir / "window");
     {
-      frmArchiveProcessor window({outside, outside, outside, outside, outside.registry, outside, outside,
-                                  (dir / "window").string(), NumberLocale{}});
-      window.mnuFileOpen_Click();
-      window.State().StepCount = static_cast<std::int16_t>(s.steps);
-      window.txtScanFreqLower->setText(s.lower);
-      window.txtScanFreqUpper->setText(s.upper);
-      window.cmdBeginScan->click();
+      testing::WindowRig rig((dir / "window").string());
+      rig.Open(network);
+      rig.window.State().StepCount = static_cast<std::int16_t>(s.steps);
+      rig.Scan(s.lower, s.upper);
     }
     const std::string bytes = Read(dir / "out.dat");
     EXPECT_EQ(bytes, Read(dir / "window" / "TavelinOutput.dat"));
@@ -213,35 +181,25 @@ TEST_F(CliTest, RefusesBadInputWithAReasonAndLeavesOtherFilesAlone) {
   Write(dir / "one.dat", Read(network).substr(0, 124));  // the first element alone
   for (const Refusal& r : kRefusals) {
     std::vector<std::string> words;
-    for (const std::string& w : r.words) words.push_back(w == "NET" ? network : w == "OUT" ? "out.dat" : w);
     std::string trace;
-    for (const std::string& w : words) trace += w + " ";
+    for (const std::string& w : r.words) words.push_back(w == "NET" ? network : w == "OUT" ? "out.dat" : w), trace += w + " ";
     SCOPED_TRACE(trace);
     const fs::path output = dir / words.back();
-    if (r.output == Left::kAbsent) {
-      fs::remove(output);
-    } else if (words.size() < 2 || words.back() != words[1]) {
-      Write(output, "keep");
-    }
+    if (r.output == Left::kAbsent) fs::remove(output);
+    if (r.output != Left::kAbsent && (words.size() < 2 || words.back() != words[1])) Write(output, "keep");
     const std::string before = Read(output);
     const fs::path locked = dir / words[std::min<std::size_t>(1, words.size() - 1)];
-    if (r.unreadable) ::chmod(locked.c_str(), 0);
     // Root reads any file; the permission cases run without that power.
-    if (r.unreadable) words.insert(words.begin(), {"--bounding-set=-dac_override,-dac_read_search", TAVELIN_CLI});
+    if (r.unreadable) ::chmod(locked.c_str(), 0), words.insert(words.begin(), {"--bounding-set=-dac_override,-dac_read_search", TAVELIN_CLI});
     const Result run = r.unreadable ? Execute("/usr/bin/setpriv", words, dir) : Cli(words);
     if (r.unreadable) ::chmod(locked.c_str(), 0644);
     EXPECT_EQ(run.status, r.status) << run.err;
     EXPECT_NE(run.err.find(r.says), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;  // one line, the reason
-    const bool exists = fs::exists(output);
-    const std::string left = exists ? Read(output) : "";
-    EXPECT_EQ(exists, r.output != Left::kAbsent);
-    const std::string want = r.output == Left::kKept ? before : "";
-    if (r.output == Left::kWritten) {
-      EXPECT_NE(left.find("<svg"), std::string::npos);
-    } else {
-      EXPECT_EQ(left, want);
-    }
+    EXPECT_EQ(fs::exists(output), r.output != Left::kAbsent);
+    const std::string left = Read(output);
+    EXPECT_TRUE(r.output == Left::kWritten ? left.find("<svg") != std::string::npos
+                                           : left == (r.output == Left::kKept ? before : "")) << left;
   }
   EXPECT_EQ(Read(dir / "net.dat"), Read(network));
   EXPECT_EQ(Read(dir / "out.dat"), out);
@@ -285,10 +243,10 @@ TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
   for (const char* label : {">10.00<", ">100.00<", ">1000.00<", ">10000.00<"}) EXPECT_NE(log.find(label), std::string::npos);
 
   // The plot window prints its plot and its two buttons as text and paths.
-  Outside outside;
-  outside.path = (dir / "print.pdf").string();
+  testing::WindowRig rig(dir.string());
+  rig.pdfPath = (dir / "print.pdf").string();
   const PlotData data{3, {1, 2, 3}, {1, 2, 3}, "Voltage (Volts)"};
-  auto* window = new frmPlot(data, Reporting{outside, NumberLocale{}}, outside);
+  auto* window = new frmPlot(data, Reporting{rig.messages, NumberLocale{}}, rig);
   window->show();
   window->cmdPrint->click();
   delete window;
