@@ -22,35 +22,22 @@ TEST(ReadStepCountEntry, RoundsHalvesToEvenAndRefusesWhatA16BitCountCannotHold) 
   for (const auto& [text, expected] : cases) EXPECT_EQ(ReadStepCountEntry(text), expected) << text;
 }
 
-class ConfigureDialogTest : public ::testing::Test {
- protected:
+// The close box keeps the count; OK stores it, or refuses what 16 bits cannot hold. Esc does nothing,
+// and Enter presses OK only with the focus on it.
+TEST(ConfigureDialog, StoresOnOkOnlyAndRefusesWhatSixteenBitsCannotHold) {
   testing::RecordingMessages messages;
   std::int16_t StepCount = 100;
-  frmConfigure dialog{nullptr, messages, StepCount};
-};
-
-TEST_F(ConfigureDialogTest, StoresOnOkKeepsOnTheCloseBoxAndRefusesWhatSixteenBitsCannotHold) {
-  frmConfigure closed(nullptr, messages, StepCount);
+  frmConfigure closed(nullptr, messages, StepCount), refused(nullptr, messages, StepCount), dialog(nullptr, messages, StepCount);
   closed.txtNumberOfSteps->setText("9");
   closed.close();
-  EXPECT_EQ(StepCount, 100);
-  dialog.txtNumberOfSteps->setText("32767.5");
-  dialog.cmdOK->click();
-  EXPECT_EQ(StepCount, 100);
-  EXPECT_EQ(messages.shown, (std::vector<testing::ShownMessage>{
+  refused.txtNumberOfSteps->setText("32767.5");
+  refused.cmdOK->click();
+  EXPECT_EQ(std::pair(StepCount, messages.shown), std::pair(std::int16_t{100}, std::vector<testing::ShownMessage>{
                                 {"The Number of Steps must be a whole number from -32768 to 32767.", "Tavelin"}}));
-  frmConfigure next(nullptr, messages, StepCount);
-  next.txtNumberOfSteps->setText("250 steps");
-  next.cmdOK->click();
-  EXPECT_EQ(StepCount, 250);
-  EXPECT_EQ(frmConfigure(nullptr, messages, StepCount).txtNumberOfSteps->text(), "250");
-}
-
-TEST_F(ConfigureDialogTest, EscDoesNothingAndEnterPressesOkOnlyWithTheFocusOnIt) {
   dialog.show();
   dialog.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-  dialog.txtNumberOfSteps->setText("7");
+  dialog.txtNumberOfSteps->setText("250 steps");
   for (QWidget* at : {static_cast<QWidget*>(dialog.cmdOK), static_cast<QWidget*>(dialog.txtNumberOfSteps)}) {
     at->setFocus();
     QTest::keyClick(at, Qt::Key_Escape);
@@ -60,7 +47,8 @@ TEST_F(ConfigureDialogTest, EscDoesNothingAndEnterPressesOkOnlyWithTheFocusOnIt)
   EXPECT_TRUE(dialog.isVisible() && StepCount == 100);
   dialog.cmdOK->setFocus();
   QTest::keyClick(dialog.cmdOK, Qt::Key_Return);
-  EXPECT_TRUE(!dialog.isVisible() && StepCount == 7);
+  EXPECT_TRUE(!dialog.isVisible() && StepCount == 250);
+  EXPECT_EQ(frmConfigure(nullptr, messages, StepCount).txtNumberOfSteps->text(), "250");
 }
 
 using Value = std::pair<std::uint32_t, std::string>;  // type and bytes

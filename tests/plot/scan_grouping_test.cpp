@@ -28,8 +28,12 @@ TEST_F(ScanGroupingTest, PointsAreWholeStepsOfTheScannedNetwork) {
   const std::tuple<const char*, std::function<void(ScanGroupingTest&)>, Boxes, std::vector<double>> rows[] = {
       {"WholeScan", [](auto& t) { t.Open(kThree, 4), t.Scan(); },
        {{"All records processed over the range of 4 frequencies.", "Status"}}, {110, 110, 110, 110}},
-      // 11 records: three steps and two elements of a fourth, whose 80 ohms is no point.
-      {"StoppedInsideAStep", [](auto& t) { t.Open(kThree, 100), testing::FileSizeLimit(11 * 68 + 10), t.Scan(); },
+      // 11 whole records: three steps and two elements of a fourth, whose 80 ohms is no point.
+      {"StoppedInsideAStep",
+       [](auto& t) {
+         t.Open(kThree, 100), testing::FileSizeLimit(11 * 68 + 10), t.Scan();
+         EXPECT_EQ(testing::ReadBytes(t.Output()).size(), 11u * 68u);
+       },
        {{"Run-time error 61 (Disk full) while writing the scan output file. The scan was stopped; the 11 records "
          "written before it are kept.", "Error in Scan"}},
        {110, 110, 110}},

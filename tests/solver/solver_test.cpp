@@ -31,19 +31,16 @@ class ComplexArithmetic : public ::testing::Test {
 };
 
 TEST_F(ComplexArithmetic, WorkedValues) {
-  double re = 0, im = 0, magnitude = 0, angle = 0;
-  CProduct(1, 2, 3, 4, re, im);
-  EXPECT_EQ(std::complex(re, im), std::complex(-5.0, 10.0));
-  CQuotient(reporting, -5, 10, 3, 4, re, im);
-  EXPECT_EQ(std::complex(re, im), std::complex(1.0, 2.0));
-  CSum(1.5, -2, 0.25, 4, re, im);
-  EXPECT_EQ(std::complex(re, im), std::complex(1.75, 2.0));
-  CParallel(reporting, 100, 0, 100, 0, re, im);
-  EXPECT_EQ(std::complex(re, im), std::complex(50.0, 0.0));
-  CParallel(reporting, 0, 0, 0, -50, re, im);
-  EXPECT_EQ(std::complex(re, im), std::complex(0.0, 0.0));
-  CParallel(reporting, 30, 40, 0, -50, re, im);  // (30 + j40) || -j50 = 2000 - j1500 over 30 - j10
-  EXPECT_NEAR(std::abs(std::complex(re, im) - std::complex(75.0, -25.0)), 0, 1e-12);
+  const auto of = [](auto operation) { double re = 0, im = 0; return operation(re, im), std::complex(re, im); };
+  const auto quotient = [&](auto... operands) { return of([&](double& re, double& im) { CQuotient(reporting, operands..., re, im); }); };
+  const auto parallel = [&](auto... operands) { return of([&](double& re, double& im) { CParallel(reporting, operands..., re, im); }); };
+  EXPECT_EQ(of([](double& re, double& im) { CProduct(1, 2, 3, 4, re, im); }), std::complex(-5.0, 10.0));
+  EXPECT_EQ(of([](double& re, double& im) { CSum(1.5, -2, 0.25, 4, re, im); }), std::complex(1.75, 2.0));
+  EXPECT_EQ(quotient(-5.0, 10.0, 3.0, 4.0), std::complex(1.0, 2.0));
+  EXPECT_EQ(std::pair(parallel(100.0, 0.0, 100.0, 0.0), parallel(0.0, 0.0, 0.0, -50.0)), std::pair(std::complex(50.0), std::complex(0.0)));
+  // (30 + j40) || -j50 = 2000 - j1500 over 30 - j10
+  EXPECT_NEAR(std::abs(parallel(30.0, 40.0, 0.0, -50.0) - std::complex(75.0, -25.0)), 0, 1e-12);
+  double magnitude = 0, angle = 0;
   CPolar(reporting, 3, -4, magnitude, angle);
   EXPECT_EQ(magnitude, 5);
   EXPECT_DOUBLE_EQ(angle, -std::atan(4.0 / 3.0));
@@ -66,11 +63,7 @@ TEST_F(ComplexArithmetic, ProductAndSumStoreTheFaultingPartThenRaise) {
 
 TEST_F(ComplexArithmetic, QuotientTrapsItsOwnFaults) {
   const ShownMessage division{"Division by Zero Error Occurred", "Complex Arithmetic Module in Routine CQuotient"};
-  const struct {
-    const char* what;
-    double a, b, c, d, re, im;
-    size_t messages;
-  } cases[] = {
+  const struct { const char* what; double a, b, c, d, re, im; size_t messages; } cases[] = {
       // 0/0 in the real part: NaN stored, silent return before the imaginary part.
       {"divisor 0 + j0", 1, 1, 0, 0, kNaN, kUntouched, 0},
       // |divisor|^2 underflows to 0: a non-zero value over it is reported, 0/0 is not.
@@ -92,8 +85,8 @@ TEST_F(ComplexArithmetic, QuotientTrapsItsOwnFaults) {
 
 // The origin points down; the negative real axis is +pi', never -pi'. A NaN has no quadrant.
 TEST_F(ComplexArithmetic, ArctangentRulesAndPolarFaults) {
-  const double cases[][3] = {{0, 0, -1.570795}, {0, 5, 1.570795}, {0, -5, -1.570795}, {-1, 0, 3.14159},
-                             {-1, -0.0, 3.14159}, {1, 1, kTruePi / 4}, {-1, 1, 3 * kTruePi / 4 - (kTruePi - 3.14159)},
+  const double cases[][3] = {{0, 0, -1.570795}, {0, 5, 1.570795}, {0, -5, -1.570795}, {-1, 0, 3.14159}, {-1, -0.0, 3.14159},
+                             {1, 1, kTruePi / 4}, {-1, 1, 3 * kTruePi / 4 - (kTruePi - 3.14159)},
                              {-1, -1, -3 * kTruePi / 4 + (kTruePi - 3.14159)}, {kNaN, 1, kNaN}, {-1, kNaN, kNaN}};
   for (const auto& [x, y, expected] : cases) {
     double angle = kUntouched;
