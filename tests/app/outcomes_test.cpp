@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
 
 #include "support/scan_rig.hpp"
 #include "window_rig.hpp"

@@ -6,14 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <tuple>
 
 #include "support/scan_rig.hpp"
 

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <complex>
-#include <tuple>
 
 #include "support/scan_rig.hpp"
 

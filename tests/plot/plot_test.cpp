@@ -1,21 +1,20 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <QScreen>
+#include <QTest>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
-#include <tuple>
+#include <unistd.h>
 
 #include "plot/plot_data.hpp"
 #include "plot/plot_drawing.hpp"
+#include "plot/plot_window.hpp"
 #include "recording_surface.hpp"
-#include "support/recording.hpp"
-#include "support/temp_dir.hpp"
+#include "support/scan_rig.hpp"
 
 namespace tavelin {
 namespace {
-
 using Messages = std::vector<testing::ShownMessage>;
 
 // A scan output file of the given records, open for reading as after a scan.
@@ -230,6 +229,105 @@ TEST_F(PlotDrawing, LogCurveStopsAtAValueThatIsNotPositive) {
     // The decade labels and the title: no frequency labels.
     EXPECT_EQ(surface.Texts(), (std::vector<std::string>{"1.00", "10.00", "100.00", kTitle}));
   }
+}
+
+// Compute and Plot after real scans: each point is the input end of the network that was scanned, at
+// a whole step, whatever network was opened since; a file that could not be counted is refused.
+
+
+// Series resistors on a 50-ohm load: 60, 80 and 110 ohms after the first, second and third.
+constexpr const char* kThree = "SeriesR 10 rload=50\nSeriesR 20\nSeriesR 30\n";
+constexpr const char* kTwo = "SeriesR 10 rload=50\nSeriesR 20\n";
+
+struct ScanGroupingTest : ::testing::Test, testing::ScanRig {
+  void Scan() { lastScan = (ScanRig::Scan("1", "2"), messages.shown); }
+  Messages lastScan;
+};
+
+TEST_F(ScanGroupingTest, PointsAreWholeStepsOfTheScannedNetwork) {
+  // Name; what is opened and scanned before Compute and Plot; the last boxes of the last scan; the
+  // impedance magnitudes plotted, none when Compute and Plot refuses.
+  const std::tuple<const char*, std::function<void(ScanGroupingTest&)>, Messages, std::vector<double>> rows[] = {
+      {"WholeScan", [](auto& t) { t.Open(kThree, 4), t.Scan(); },
+       {{"All records processed over the range of 4 frequencies.", "Status"}}, {110, 110, 110, 110}},
+      // 11 whole records: three steps and two elements of a fourth, whose 80 ohms is no point.
+      {"StoppedInsideAStep",
+       [](auto& t) {
+         t.Open(kThree, 100), testing::FileSizeLimit(11 * 68 + 10), t.Scan();
+         EXPECT_EQ(testing::ReadBytes(t.Output()).size(), 11u * 68u);
+       },
+       {{"Run-time error 61 (Disk full) while writing the scan output file. The scan was stopped; the 11 records "
+         "written before it are kept.", "Error in Scan"}},
+       {110, 110, 110}},
+      // Nine points of the two-element scan, not two points grouped by nine elements.
+      {"OtherNetworkOpenedSince",
+       [](auto& t) {
+         t.Open(kTwo, 9), t.Scan();
+         t.Open("ShuntR 1 rload=5\nShuntR 2\nShuntR 3\nShuntR 4\nShuntR 5\nShuntR 6\nShuntR 7\nShuntR 8\nShuntR 9\n", 1);
+       },
+       {{"All records processed over the range of 9 frequencies.", "Status"}}, {80, 80, 80, 80, 80, 80, 80, 80, 80}},
+      {"FileTooLongToCountAfterAGoodScan", [](auto& t) { t.Open(kTwo, 3), t.Scan(), t.Open(kTwo, 16384), t.Scan(); },
+       {{"All records processed over the range of 16384 frequencies.", "Status"},
+        {"File open error, 6", "Fatal Error in Opening Network Data File"}},
+       {}},
+  };
+  for (const auto& [name, run, scanMessages, points] : rows) {
+    SCOPED_TRACE(name);
+    files.CloseAll();
+    state = NetworkState{};
+    std::filesystem::remove(Output());
+    run(*this);
+    EXPECT_EQ(Messages(lastScan.end() - static_cast<std::ptrdiff_t>(scanMessages.size()), lastScan.end()), scanMessages);
+    messages.shown.clear();
+    PlotData data;
+    data.PlotValues = {-1};
+    EXPECT_EQ(ComputePlot(services, state, {2, false, "50", "5", "0.1"}, data), !points.empty());
+    EXPECT_EQ(data.PlotValues, points.empty() ? std::vector<double>{-1} : points);
+    const Messages refused{{"No Elements in Network or not enough records - Check Input Data!", "Error"}};
+    EXPECT_EQ(messages.shown, points.empty() ? refused : Messages{});
+  }
+}
+
+struct PlotWindow : testing::RecordingMessages, PrinterService {
+  bool Prepare(QPrinter&, QWidget*) override { return false; }
+  PlotData data{2, {1, 2}, {1, 2}, "Voltage (Volts)"};
+  frmPlot plot{data, Reporting{*this, {}}, *this};
+};
+
+// The plot window stays within the desktop; were it larger all the same, its picture holds only the
+// desktop's size of it, around what is shown, drawn as the whole window would be.
+TEST(PlotDesktop, PictureMemoryBoundedByTheDesktop) {
+  PlotWindow p;
+  frmPlot& plot = p.plot;
+  plot.show();
+  const QSize desktop = plot.screen()->virtualSize();
+  plot.resize(32767, 32767);
+  EXPECT_TRUE(plot.width() <= desktop.width() && plot.height() <= desktop.height());
+  plot.move(-1000, -1000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return plot.pos() == QPoint(-1000, -1000); }));
+  plot.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  plot.resize(3000, 2000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return plot.size() == QSize(3000, 2000); }));
+  // What the desktop shows: the window from its client corner's distance to the desktop's corner.
+  const QPoint shown = plot.screen()->virtualGeometry().topLeft() - plot.mapToGlobal(QPoint(0, 0));
+  EXPECT_EQ(plot.PictureOrigin(), shown);
+  ASSERT_EQ(plot.Picture().size(), desktop);
+  // Grid lines at 3% + 94% (1 - k/10) of 2000 pixels: 1000 and 1188; 1094 lies between them.
+  const auto at = [&](int x, int y) { return plot.Picture().pixelColor(x - shown.x(), y - shown.y()); };
+  EXPECT_TRUE(at(1010, 1000) == Qt::black && at(1010, 1188) == Qt::black && at(1010, 1094) != Qt::black);
+}
+
+// A refused Compute and Plot may leave new arrays behind; an open plot window goes on drawing its own
+// copy at a resize, and takes the new data only when a Compute and Plot succeeds (Redraw).
+TEST(PlotDesktop, OpenPlotWindowKeepsItsCopyAfterARefusal) {
+  PlotWindow p;
+  p.plot.show();
+  const QImage before = p.plot.Picture().copy();
+  p.data = PlotData{3, {5, 6, 7}, {-3, 9, 1}, "Current (Amperes)"};
+  p.plot.Form_Resize();
+  EXPECT_EQ(p.plot.Picture(), before);
+  p.plot.Redraw();
+  EXPECT_NE(p.plot.Picture(), before);
 }
 
 }  // namespace

@@ -13,8 +13,6 @@
 #include <iterator>
 #include <ranges>
 #include <regex>
-#include <string>
-#include <vector>
 
 #include "app/window_rig.hpp"
 #include "support/temp_dir.hpp"
