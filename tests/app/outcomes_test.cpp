@@ -1,5 +1,4 @@
-// Every message box the program shows, triggered as the user triggers it, with what it leaves behind:
-// the records kept, the controls usable, the files open, the state the next scan starts from.
+// Every message box as the user triggers it, with the records kept, controls usable and files open.
 
 #include <gtest/gtest.h>
 
@@ -168,8 +167,7 @@ TEST_F(Outcomes, HelpOpensTheFileBesideTheProgramOrSaysWhereItLooked) {
   EXPECT_FALSE(rig.requests[0].parameters || rig.requests[0].directory);
 }
 
-// Every path through Open, Begin Scan, Compute and Plot and the close box, many times over: the
-// process holds no more descriptors than after the first time, and none after Exit.
+// Every path many times over: no more descriptors than after the first time, and none after Exit.
 TEST_F(Outcomes, EveryFileIsClosedOnEveryPath) {
   const int before = OpenDescriptors();
   const auto round = [this] {

@@ -133,8 +133,7 @@ TEST_F(Windows, MainWindowControlsMenusAndTabChain) {
   EXPECT_EQ(std::pair(w.minimumSize(), w.size()), std::pair(QSize(0, 0), QSize(120, 90)));
 }
 
-// Tab from Begin Scan enters Plot Setup at its selected option; Down moves focus and selection. Enter
-// presses a focused command button; the windows that open on a button show its focus mark.
+// Tab lands on the selected option, Down moves both; Enter presses a focused button; focus marks show.
 TEST_F(Windows, KeyboardOnTheDesktop) {
   for (QWidget* c : std::initializer_list<QWidget*>{w.cmdBeginScan, w.frPlotSetup, w.frameLogLin, w.cmdCompute}) c->setEnabled(true);
   w.show();
@@ -303,8 +302,7 @@ TEST(ReadStepCountEntry, RoundsHalvesToEvenAndRefusesWhatA16BitCountCannotHold) 
   for (const auto& [text, expected] : cases) EXPECT_EQ(ReadStepCountEntry(text), expected) << text;
 }
 
-// The close box keeps the count; OK stores it, or refuses what 16 bits cannot hold. Esc does nothing,
-// and Enter presses OK only with the focus on it.
+// The close box and Esc keep the count; OK stores it or refuses beyond 16 bits; Enter only on OK.
 TEST(ConfigureDialog, StoresOnOkOnlyAndRefusesWhatSixteenBitsCannotHold) {
   testing::RecordingMessages messages;
   std::int16_t StepCount = 100;

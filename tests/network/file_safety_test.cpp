@@ -1,6 +1,4 @@
-// The scan output file is only ever the one a scan created: nothing planted at its name is written
-// through or read, and two programs in one folder never mix their records. The companion tool reads
-// regular files only and writes nothing through a planted link.
+// The output file is only ever the one a scan created; two programs in one folder never mix records.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -94,8 +92,7 @@ TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
     return Boxes{{"Another Tavelin is using the scan output file " + output + ". The scan was not started.",
                   "Scan Output File in Use"}};
   };
-  // Name; the parent's box during which the child scans ("" when the child goes first); the child's box
-  // left open while the parent acts ("" after its scan); the parent's outcome and boxes.
+  // Name; the parent's box while the child scans ("": child first); the child's box left open; the outcome.
   const std::tuple<const char*, const char*, const char*, ScanOutcome, Boxes> rows[] = {
       {"OtherHasScanned", "", "", ScanOutcome::kInUse, {}},
       {"OthersStatusBoxOpen", "", "Status", ScanOutcome::kInUse, {}},

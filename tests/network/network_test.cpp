@@ -58,8 +58,7 @@ TEST_F(ScanTest, RecordsAreGroupedByStepAndCarryEachElementsValueTypeAndExtraWor
   EXPECT_EQ(std::pair(state.ElementIndex, cplx(state.Node.NodeVoltageRe, state.Node.NodeVoltageIm)), std::pair(std::int16_t{1}, cplx(1)));
 }
 
-// Frequencies advance by single-precision steps added to a double; no step at all below one. Bounds
-// that are no positive rising single-precision pair are refused with an empty file.
+// Single-precision steps added to a double, none below one; bounds that are no rising pair are refused.
 TEST_F(ScanTest, FrequenciesStepCountsAndRefusedBounds) {
   const std::tuple<const char*, const char*, std::int16_t, std::size_t, double, double> scans[] = {
       {"1", "30", 100, 100, 1.0, 29.99999988079071}, {"14.2", "15", 1, 1, 14.199999809265137, 14.199999809265137},
@@ -134,13 +133,10 @@ TEST_F(ScanTest, AnOutputFileThatMayNotBeDeletedEndsTheProgram) {
   EXPECT_EQ(testing::ReadBytes(Output()).size(), 6800u);  // the old results stay
 }
 
-// Records are read anew at every step and after every message box of the scan, so the next element
-// read sees a change made meanwhile, and a file cut short stops the scan with 62 at the first element
-// whose record it took away.
+// Records are read anew at every step and after every box: a change made meanwhile is seen, a cut stops with 62.
 TEST_F(ScanTest, AnElementFileChangedDuringTheScanIsSeenAtTheNextRead) {
-  // The element that shows a message at every step; the box that changes the file (the first is the
-  // missing-file warning); the change: the element whose value becomes 77, or minus the new length;
-  // bytes written; where the stop message says the scan stopped, or the output record with the 77.
+  // Element with a box at every step; box that changes the file; element set to 77 or minus the new length;
+  // bytes written; where the stop message says it stopped, or the output record with the 77.
   const std::tuple<int, int, int, std::size_t, const char*, std::size_t> cases[] = {
       {2, 4, -372, 884, ") at element 4 of 5,", 0},  // cut in step 3, after element 2
       {5, 3, -258, 816, ") at element 3 of 5,", 0},  // cut between steps 2 and 3, inside record 3

@@ -51,8 +51,7 @@ class ComputePlotTest : public ::testing::Test {
   PlotData data;
 };
 
-// Of each step the last record, several steps to a read where steps are short, across the reads' edges;
-// a file cut short after it was counted stops the plot with 62 instead of plotting zeros.
+// Of each step its last record, across the edges of reads; a file cut short after its count stops with 62.
 TEST_F(ComputePlotTest, EachPointIsTheLastElementOfItsFrequency) {
   const std::tuple<int, std::int16_t, off_t, int> cases[] = {
       // records, elements, the file's length after it was counted (-1: as written), points
@@ -99,8 +98,7 @@ TEST_F(ComputePlotTest, EachVariableOfTheInputEnd) {
   }
 }
 
-// A lossless reactive load has no finite SWR: stored as infinity, named (as the frequency labels are
-// written) and left out. With the read handle closed there are no records, whatever the count says.
+// A lossless reactive load has no finite SWR: infinity, named and left out. No read handle, no records.
 TEST_F(ComputePlotTest, PointsThatCannotBePlottedAreNamedInOneMessage) {
   Write({{10.2020201981068, {0, 0, 0, 0, 0, 50}}, {3.5, {0, 0, 0, 0, 50, 0}}, {29.75, {0, 0, 0, 0, 0, 75}},
          {16, {0, 0, 0, 0, 25, 0}}});
@@ -114,7 +112,6 @@ TEST_F(ComputePlotTest, PointsThatCannotBePlottedAreNamedInOneMessage) {
   EXPECT_EQ(messages.shown, (Messages{{"No Elements in Network or not enough records - Check Input Data!", "Error"}}));
 }
 
-// (Refusals through the window are in the app tests.)
 TEST_F(ComputePlotTest, ScaleSettingsAreReadWhicheverScaleInTheUsersLocale) {
   WriteNumbered(3, 1);
   services.locale = {",", ".", "-"};
@@ -166,16 +163,14 @@ TEST_F(PlotDrawing, LinearScaleWithGridMarkersTicksFrequencyLabelsAndTitle) {
   // A value that cannot be plotted is left out silently; a fifth point lies beyond PointCount.
   Draw({4, {3.5, 10, 29.75, 20, 100}, {-2, 3, 0.5, std::numeric_limits<double>::quiet_NaN(), 700}, kTitle});
   ASSERT_EQ(std::tuple(texts.size(), lines.size(), markers.size()), std::tuple(11u + 3u + 1u, 11u + 3u, 3u));
-  // Eleven labelled lines from the lowest value to the highest, black from zero up and red below;
-  // each label two thirds of a line of text above its line.
+  // Eleven lines, black from zero up and red below, each labelled two thirds of a text line above it.
   const char* labels[] = {"-2.0", "-1.5", "-1.0", "-0.5", "0.0", "0.5", "1.0", "1.5", "2.0", "2.5", "3.0"};
   for (int i = 0; i < 11; ++i) {
     EXPECT_TRUE(At(texts[i], g.PlotLeft, Y(i / 10.0) - 0.6666 * 160, kBlack, labels[i]));
     EXPECT_TRUE(At(lines[i], g.PlotLeft, Y(i / 10.0), i < 4 ? kRed : kBlack));
     EXPECT_EQ(std::pair(lines[i].x2, lines[i].y2), std::pair(g.PlotLeft + g.PlotWidth, lines[i].y1));
   }
-  // Markers at their fractions; blue ticks at left, middle and right, each centring a frequency label
-  // that is moved inward only as far as it must go to stay whole in the 7875-twip drawing area.
+  // Blue ticks at left, middle and right under frequency labels kept whole in the 7875-twip area.
   const double xf[] = {0, 6.5 / 26.25, 1}, yf[] = {0, 1, 0.5};
   const std::pair<const char*, int> frequencies[] = {{"16.6", 1}, {"3.5", 0}, {"29.75", 2}};
   for (int i = 0; i < 3; ++i) {
@@ -189,8 +184,7 @@ TEST_F(PlotDrawing, LinearScaleWithGridMarkersTicksFrequencyLabelsAndTitle) {
   EXPECT_TRUE(At(texts.back(), g.PlotLeft + (g.PlotWidth - 1600) / 2, Y(2 / 3.0), kBlack, kTitle));
 }
 
-// Values all below -95 still top out at -95; equal values label every line alike and put the
-// markers on the middle line, not at a height equal to the value.
+// Values all below -95 top out at -95; equal values put the markers on the middle line.
 TEST_F(PlotDrawing, TheMinus95CeilingAndEqualValues) {
   const std::tuple<std::vector<double>, const char*, const char*, Rgb, std::vector<double>> cases[] = {
       {{-100, -120}, "-120.0", "-95.0", kRed, {0.8, 0}},  // -100 is 20 of the 25 units above -120
@@ -231,8 +225,7 @@ TEST_F(PlotDrawing, LogCurveStopsAtAValueThatIsNotPositive) {
   }
 }
 
-// Compute and Plot after real scans: each point is the input end of the network that was scanned, at
-// a whole step, whatever network was opened since; a file that could not be counted is refused.
+// After real scans: whole steps of the network scanned, whatever was opened since; an uncounted file is refused.
 
 
 // Series resistors on a 50-ohm load: 60, 80 and 110 ohms after the first, second and third.
@@ -245,8 +238,7 @@ struct ScanGroupingTest : ::testing::Test, testing::ScanRig {
 };
 
 TEST_F(ScanGroupingTest, PointsAreWholeStepsOfTheScannedNetwork) {
-  // Name; what is opened and scanned before Compute and Plot; the last boxes of the last scan; the
-  // impedance magnitudes plotted, none when Compute and Plot refuses.
+  // Name; what is opened and scanned; the last boxes of the last scan; the |Z| plotted (none: refused).
   const std::tuple<const char*, std::function<void(ScanGroupingTest&)>, Messages, std::vector<double>> rows[] = {
       {"WholeScan", [](auto& t) { t.Open(kThree, 4), t.Scan(); },
        {{"All records processed over the range of 4 frequencies.", "Status"}}, {110, 110, 110, 110}},
@@ -294,8 +286,7 @@ struct PlotWindow : testing::RecordingMessages, PrinterService {
   frmPlot plot{data, Reporting{*this, {}}, *this};
 };
 
-// The plot window stays within the desktop; were it larger all the same, its picture holds only the
-// desktop's size of it, around what is shown, drawn as the whole window would be.
+// The plot window stays within the desktop; larger all the same, its picture holds only what is shown.
 TEST(PlotDesktop, PictureMemoryBoundedByTheDesktop) {
   PlotWindow p;
   frmPlot& plot = p.plot;
@@ -317,8 +308,7 @@ TEST(PlotDesktop, PictureMemoryBoundedByTheDesktop) {
   EXPECT_TRUE(at(1010, 1000) == Qt::black && at(1010, 1188) == Qt::black && at(1010, 1094) != Qt::black);
 }
 
-// A refused Compute and Plot may leave new arrays behind; an open plot window goes on drawing its own
-// copy at a resize, and takes the new data only when a Compute and Plot succeeds (Redraw).
+// An open plot window redraws its own copy after a refused Compute and Plot, new data only at Redraw.
 TEST(PlotDesktop, OpenPlotWindowKeepsItsCopyAfterARefusal) {
   PlotWindow p;
   p.plot.show();

@@ -95,8 +95,7 @@ TEST_F(ComplexArithmetic, ArctangentRulesAndPolarFaults) {
     EXPECT_TRUE(std::isnan(expected) ? std::isnan(angle) : std::abs(angle - expected) < 1e-9) << x << ", " << y;
   }
   EXPECT_TRUE(messages.shown.empty());
-  // An overflowing magnitude is reported and skipped, the angle still computed; an overflowing ratio is
-  // reported and keeps the caller's angle.
+  // Overflow: the magnitude is reported and skipped, the angle computed; a ratio keeps the caller's angle.
   double magnitude = kUntouched, angle = kUntouched;
   CPolar(reporting, 1e200, 1e200, magnitude, angle);
   EXPECT_EQ(std::pair(magnitude, angle), std::pair(kUntouched, std::atan(1.0)));
@@ -123,8 +122,7 @@ cplx ReflectionZin(cplx zt, cplx z0, double alphaL, double theta) {
 }
 LineParameters Line(cplx z0, double loss = 0) { return {z0.real(), z0.imag(), loss, 1}; }
 
-// One frequency step as the scan drives it: the node seeded from the load, then each element's model
-// and what writing its output record does to the node.
+// One frequency step: the node seeded from the load, then each model and its record's write-back.
 class Models : public ::testing::Test {
  protected:
   void Seed(cplx load, cplx voltage = 1.0) { node = {voltage.real(), voltage.imag(), 0, 0, load.real(), load.imag()}; }
@@ -195,8 +193,7 @@ TEST_F(Models, ZeroCapacitanceOrVelocityFactorAndOverflowRaiseToTheCallerWithNot
 }
 
 TEST_F(Models, LinesAndStubs) {
-  // Quarter and half wave of 50-ohm line on 100 ohms (the small reactances come from 3.14159), an ideal
-  // shorted 45-degree stub, a line in its own impedance, lossy lines against the textbook.
+  // Quarter and half wave on 100 ohms (reactances from 3.14159), a shorted stub, a matched line, lossy lines.
   EXPECT_LT(std::abs(Zin(90, 100, 50) - cplx(25.0, -0.0000498)), 1e-7);
   EXPECT_LT(std::abs(Zin(180, 100, 50) - cplx(100.0, 0.000398)), 5e-7);
   EXPECT_LT(std::abs(Zin(45, 0, 50) - j * 49.99993), 5e-6);
@@ -225,8 +222,8 @@ TEST_F(Models, LinesAndStubs) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
-// An exponential overflow is reported once and writes nothing; the models go on with 0 + j0 for the
-// line. A division by zero (no velocity factor, 0 MHz) is passed over and the next step fails on it.
+// An exponential overflow is reported once and writes nothing; models go on with 0 + j0. A division by
+// zero (no velocity factor, 0 MHz) is passed over.
 TEST_F(Models, LineFaultsAreReportedOnceAndLeaveTheResultUnwritten) {
   const double loss = LossFor(800, 90, 10, 1);
   for (const cplx zin : {Zin(90, 100, 50, loss), Zin(90, 100, 50, 0, 0), Zin(90, 100, 50, 0, 1, 0)}) EXPECT_EQ(zin, cplx(7, 7));
@@ -254,8 +251,7 @@ Zin LossyLineOf(double theta, double ztRe, double ztIm, double z0Re, double z0Im
   return z;
 }
 
-// Huge but representable impedances come through whole and silently: a line of length 0 gives its load
-// back, a line terminated in Z0 gives Z0 back whatever its loss (400 nepers over 90 degrees at 10 MHz).
+// Huge impedances come through whole and silently: length 0 gives the load, a matched line gives Z0.
 TEST(LineQuotient, HugeButRepresentableImpedancesComeThroughWhole) {
   const double cases[][9] = {
       // theta, Zt, Z0, loss, MHz, expected Zin
@@ -270,9 +266,8 @@ TEST(LineQuotient, HugeButRepresentableImpedancesComeThroughWhole) {
   }
 }
 
-// A line of length 0 divides its load by Z0 and multiplies by Z0 again. Wherever that division, done as
-// CQuotient does it, neither overflows nor gives up, the line's result is the same to the last bit,
-// messages included. Z0 may have a part of 0; the load may not, as the line adds signed zeros to it.
+// Length 0 divides the load by Z0 and multiplies again: wherever CQuotient neither overflows nor gives up,
+// bit for bit, messages included. The load has no zero part, as the line adds signed zeros to it.
 TEST(LineQuotient, BitForBitTheUnscaledDivisionWhereverThatSucceeds) {
   constexpr double kUnwritten = -123.25;
   std::mt19937_64 random(20261207);

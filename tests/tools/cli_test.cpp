@@ -1,6 +1,4 @@
-// The command-line companion run as a process: its scan against the window's Begin Scan, its exports
-// and images against readers of their own (check_outputs.py), its refusals; and a printout of the
-// plot window.
+// The companion as a process: scans against the window's, exports and images against own readers.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -72,8 +70,7 @@ struct ExampleScan {
   double last;  // the frequency of the last step
 };
 
-// The bounds of the README; 29.99999988079071 is the last of 100 steps from 1 to 30 MHz, and with the
-// step a 99th of the band, 50 steps end at 1 + 49 * 29 / 99 MHz (to single precision).
+// A step is a 99th of the band in single precision: 50 steps from 1 to 30 MHz end at 1 + 49 * 29 / 99.
 const ExampleScan kScans[] = {
     {"two-element", "1", "30", 100, 2, 29.99999988079071},
     {"l-network-14mhz", "10", "18", 100, 2, 18.0},
