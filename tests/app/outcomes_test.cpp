@@ -102,7 +102,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, Messages, ::testing::Values(
         {kFirstScan, Status(3)}, 6, true, true},
     Row{"SecondScanFindsItsFile", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n", 2); t.rig.Scan("1", "3"); t.rig.messages.shown.clear(); t.rig.Scan("1", "3"); },
         {Status(2)}, 2, true, true},
-    Row{"ZeroSteps", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "1", "3", 0); }, {kFirstScan, Status(0)}, 0, true, true},
     Row{"BoundsEqual", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "5", "5"); }, {kFirstScan, kSetup}, 0, true, true},
     Row{"LowerBoundZero", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "0", "5"); }, {kFirstScan, kSetup}, 0, true, true},
     Row{"UpperBeyondSinglePrecision", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "1", "3.4028235677973366e38"); },

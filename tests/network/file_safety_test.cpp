@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -39,12 +39,9 @@ std::string Report(testing::ScanRig& program) {
   report += std::to_string(program.state.OutputRecordCount) + ":";
   for (int r = 1; program.files.IsOpen(program.state.OutputReadFile) && r <= program.state.OutputRecordCount; ++r) {
     std::array<std::byte, 68> bytes{};
+    double z = 0;  // the impedance at 40
     program.files.Read(program.state.OutputReadFile, r, bytes);
-    double z = 0;
-    std::memcpy(&z, bytes.data() + 40, sizeof z);
-    char number[32];
-    std::snprintf(number, sizeof number, " %g", z);
-    report += number;
+    report += " " + std::to_string(std::lround((std::memcpy(&z, bytes.data() + 40, 8), z)));
   }
   return report;
 }
@@ -61,8 +58,7 @@ TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsReco
   const std::tuple<const char*, const char*, Plant, Boxes> rows[] = {
       {"LinkToAFileElsewhere", "Warning", link, kExisting},
       {"DanglingLink", "Warning", [](auto& output, auto& to) { fs::create_symlink(to + ".new", output); }, kExisting},
-      {"ReadOnlyFileOf40Records", "Warning", readOnly, kExisting},
-      {"LinkBeforeTheScanIsDeletedItself", "", link, {kStatus}},
+      {"ReadOnlyFileOf40Records", "Warning", readOnly, kExisting}, {"LinkBeforeTheScanIsDeletedItself", "", link, {kStatus}},
       {"FileReplacedWhileTheStatusBoxIsOpen", "Status", [&](auto& output, auto& e) { fs::remove(output), readOnly(output, e); },
        {kNoOldFile, kStatus}},
   };
@@ -94,8 +90,7 @@ TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
   };
   // Name; the parent's box while the child scans ("": child first); the child's box left open; the outcome.
   const std::tuple<const char*, const char*, const char*, ScanOutcome, Boxes> rows[] = {
-      {"OtherHasScanned", "", "", ScanOutcome::kInUse, {}},
-      {"OthersStatusBoxOpen", "", "Status", ScanOutcome::kInUse, {}},
+      {"OtherHasScanned", "", "", ScanOutcome::kInUse, {}}, {"OthersStatusBoxOpen", "", "Status", ScanOutcome::kInUse, {}},
       {"OtherScansWhileTheWarningBoxIsOpen", "Warning", "", ScanOutcome::kReopenFailed, kExisting},
   };
   const std::string childReport = kNoOldFile.text + " [Warning]\nAll records processed over the range of 3 "

@@ -17,19 +17,18 @@ namespace tavelin {
 namespace {
 using Messages = std::vector<testing::ShownMessage>;
 
-// A scan output file of the given records, open for reading as after a scan.
-class ComputePlotTest : public ::testing::Test {
- protected:
+// A scan output file of the given records, open for reading and counted as after a scan.
+struct ComputePlotTest : ::testing::Test, testing::ScanRig {
   void Write(const std::vector<OutputRecord>& records, std::int16_t elementCount = 1) {
     std::vector<std::byte> bytes(records.size() * 68);
     for (std::size_t i = 0; i < records.size(); ++i) {  // frequency at 0, then V, I and Z, re and im
       std::memcpy(&bytes[i * 68], &records[i].Frequency, 8);
       std::memcpy(&bytes[i * 68 + 8], &records[i].Node, 48);
     }
-    testing::WriteBytes(dir.File("out.dat"), bytes);
+    testing::WriteBytes(folder.File("out.dat"), bytes);
     files.CloseAll();
-    files.Open(state.OutputReadFile = 1, dir.File("out.dat"), kOutputRecordLength);
-    state.OutputRecordCount = static_cast<std::int16_t>(files.Length(1) / 68);  // counted, as a scan counts
+    files.Open(state.OutputReadFile = 1, folder.File("out.dat"), kOutputRecordLength);
+    state.OutputRecordCount = static_cast<std::int16_t>(files.Length(1) / 68);
     state.ElementCount = elementCount;
   }
   void WriteNumbered(int count, std::int16_t elementCount) {  // record r carries r as frequency and voltage
@@ -41,13 +40,6 @@ class ComputePlotTest : public ::testing::Test {
     messages.shown.clear();
     return ComputePlot(services, state, request, data);
   }
-
-  testing::TempDir dir;
-  RecordFiles files;
-  testing::RecordingMessages messages;
-  testing::RecordingEnd end;
-  Services services{messages, end, files, NumberLocale{}, dir.Path().string()};
-  NetworkState state;
   PlotData data;
 };
 
@@ -62,7 +54,7 @@ TEST_F(ComputePlotTest, EachPointIsTheLastElementOfItsFrequency) {
       {2500, 1, 102010, 0}, {3100, 3, 68000, 0},  {2113, 32, 143000, 0},  {2000, 40, 3400, 0}};
   for (const auto& [records, elements, cutTo, points] : cases) {
     WriteNumbered(records, elements);
-    ASSERT_EQ(cutTo < 0 ? 0 : ::truncate(dir.File("out.dat").c_str(), cutTo), 0);
+    ASSERT_EQ(cutTo < 0 ? 0 : ::truncate(folder.File("out.dat").c_str(), cutTo), 0);
     ASSERT_EQ(Compute(), points > 0) << records;
     EXPECT_TRUE(points > 0 || messages.shown.at(0).text.rfind("Run-time error 62: ", 0) == 0) << records;
     if (points == 0) continue;

@@ -31,37 +31,6 @@ class ComplexArithmetic : public ::testing::Test {
   Reporting reporting{messages, NumberLocale{}};
 };
 
-TEST_F(ComplexArithmetic, WorkedValues) {
-  const auto of = [](auto operation) { double re = 0, im = 0; return operation(re, im), std::complex(re, im); };
-  const auto quotient = [&](auto... operands) { return of([&](double& re, double& im) { CQuotient(reporting, operands..., re, im); }); };
-  const auto parallel = [&](auto... operands) { return of([&](double& re, double& im) { CParallel(reporting, operands..., re, im); }); };
-  EXPECT_EQ(of([](double& re, double& im) { CProduct(1, 2, 3, 4, re, im); }), std::complex(-5.0, 10.0));
-  EXPECT_EQ(of([](double& re, double& im) { CSum(1.5, -2, 0.25, 4, re, im); }), std::complex(1.75, 2.0));
-  EXPECT_EQ(quotient(-5.0, 10.0, 3.0, 4.0), std::complex(1.0, 2.0));
-  EXPECT_EQ(std::pair(parallel(100.0, 0.0, 100.0, 0.0), parallel(0.0, 0.0, 0.0, -50.0)), std::pair(std::complex(50.0), std::complex(0.0)));
-  // (30 + j40) || -j50 = 2000 - j1500 over 30 - j10
-  EXPECT_NEAR(std::abs(parallel(30.0, 40.0, 0.0, -50.0) - std::complex(75.0, -25.0)), 0, 1e-12);
-  double magnitude = 0, angle = 0;
-  CPolar(reporting, 3, -4, magnitude, angle);
-  EXPECT_EQ(magnitude, 5);
-  EXPECT_DOUBLE_EQ(angle, -std::atan(4.0 / 3.0));
-  EXPECT_EQ(std::tuple(Cosh(0), Sinh(0)), std::tuple(1.0, 0.0));
-  EXPECT_DOUBLE_EQ(Cosh(2), (std::exp(2.0) + std::exp(-2.0)) / 2);
-  EXPECT_DOUBLE_EQ(Sinh(-2), (std::exp(-2.0) - std::exp(2.0)) / 2);
-  EXPECT_NEAR(Log10(1000), 3, 1e-15);
-  EXPECT_EQ(std::tuple(ErrorOf([] { Cosh(800); }), ErrorOf([] { Sinh(-800); }), ErrorOf([] { Log10(0); }),
-                       ErrorOf([] { Log10(-1); })), std::tuple(6, 6, 5, 5));
-  EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(ComplexArithmetic, ProductAndSumStoreTheFaultingPartThenRaise) {
-  double re = kUntouched, im = kUntouched;
-  EXPECT_EQ(ErrorOf([&] { CProduct(1, 1e200, 1, 1e200, re, im); }), 6);
-  EXPECT_EQ(std::complex(re, im), std::complex(-kInf, kUntouched));  // raised before the imaginary part
-  EXPECT_EQ(ErrorOf([&] { CSum(1, 1e308, 2, 1e308, re, im); }), 6);
-  EXPECT_EQ(std::complex(re, im), std::complex(3.0, kInf));
-}
-
 TEST_F(ComplexArithmetic, QuotientTrapsItsOwnFaults) {
   const ShownMessage division{"Division by Zero Error Occurred", "Complex Arithmetic Module in Routine CQuotient"};
   const struct { const char* what; double a, b, c, d, re, im; size_t messages; } cases[] = {
@@ -150,8 +119,7 @@ class Models : public ::testing::Test {
 // On a 50-ohm load at 10 MHz; the shunt and the second series element recompute the current from the node.
 TEST_F(Models, WorkedValuesOnA50OhmLoad) {
   const std::tuple<std::vector<std::pair<Model, double>>, cplx, cplx, cplx> cases[] = {
-      {{{DoSeriesR, 50}}, 2.0, 0.02, 100.0},
-      {{{DoShuntR, 50}}, 1.0, 0.04, 25.0},
+      {{{DoSeriesR, 50}}, 2.0, 0.02, 100.0}, {{{DoShuntR, 50}}, 1.0, 0.04, 25.0},
       {{{DoSeriesL, 1}}, cplx(1, 1.256636), 0.02, cplx(50, 62.8318)},
       {{{DoSeriesC, 100}}, cplx(1, -3.18310155), 0.02, cplx(50, -159.1550775)},
       {{{DoShuntL, 1}}, 1.0, cplx(0.02, -1 / 62.8318), 1.0 / cplx(0.02, -1 / 62.8318)},
@@ -249,21 +217,6 @@ Zin LossyLineOf(double theta, double ztRe, double ztIm, double z0Re, double z0Im
   LossyLine(Reporting{messages, {}}, theta, ztRe, ztIm, z0Re, z0Im, loss, 1.0, mhz, z.re, z.im);
   z.shown = messages.shown;
   return z;
-}
-
-// Huge impedances come through whole and silently: length 0 gives the load, a matched line gives Z0.
-TEST(LineQuotient, HugeButRepresentableImpedancesComeThroughWhole) {
-  const double cases[][9] = {
-      // theta, Zt, Z0, loss, MHz, expected Zin
-      {0, 1e164, 0, 50, 0, 0, 1, 1e164, 0},      {0, 1e164, 0, 0, 50, 0, 1, 1e164, 0},
-      {0, 1e163, 0, 50, 0, 0, 1, 1e163, 0},      {0, 3e300, -2e300, 75, 25, 0, 1, 3e300, -2e300},
-      {90, 50, 0, 50, 0, 14133, 10, 50, 0},     {90, 50, -20, 50, -20, 14133, 10, 50, -20}};
-  for (const auto& c : cases) {
-    const Zin z = LossyLineOf(c[0], c[1], c[2], c[3], c[4], c[5], c[6]);
-    EXPECT_NEAR(z.re, c[7], std::fabs(c[7]) * 1e-12) << c[1] << " on Z0 " << c[3] << " + j" << c[4];
-    EXPECT_NEAR(z.im, c[8], std::fabs(c[7]) * 1e-9 + std::fabs(c[8]) * 1e-12) << c[1];
-    EXPECT_TRUE(z.shown.empty()) << z.shown.front().text;
-  }
 }
 
 // Length 0 divides the load by Z0 and multiplies again: wherever CQuotient neither overflows nor gives up,
