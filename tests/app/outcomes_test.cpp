@@ -114,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, Messages, ::testing::Values(
         {kFirstScan, kLossyLine, kLossyLine, Status(2)}, 2, true, true},
     Row{"FolderInPlaceOfTheOutputFile", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n"); fs::create_directory(t.output); t.rig.messages.shown.clear(); t.rig.Scan("1", "3"); },
         {kFirstScan, {"Error 75 while creating new output file!", "Warning"}, {"File open error, 75", "Fatal Error in Opening Network Data File"}}},
+    Row{"NextScanOnceTheFolderIsGone", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n"); fs::create_directory(t.output); t.rig.Scan("1", "3"); fs::remove(t.output); t.Scan("SeriesR 1 rload=50\n", "1", "3"); },
+        {kFirstScan, Status(3)}, 3, true, true},
     Row{"PlotBeforeAnyRecord", [](Outcomes& t) { t.Zeros(0); t.rig.Scan("1", "2"); t.rig.messages.shown.clear(); t.rig.Compute(0); }, {kNoPoints}, 0, true, true},
     Row{"LogMinValueZero", [](Outcomes& t) { t.Plot(2, true, t.w.txtMinValue, "0"); }, {kLogRefused}, 6, true, true},
     Row{"LogDecadesRoundToZero", [](Outcomes& t) { t.Plot(2, true, t.w.txtDecades, "0.4"); }, {kLogRefused}, 6, true, true},

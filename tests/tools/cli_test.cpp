@@ -184,8 +184,8 @@ TEST_F(CliTest, RefusesBadInputWithAReasonAndLeavesOtherFilesAlone) {
 
 TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
   ASSERT_EQ(Cli({"scan", kExamples + "two-element.dat", "--lower", "1", "--upper", "30", "--output", "out.dat"}).status, 0);
-  for (const char* file : {"p.svg", "p.pdf", "p.png"}) {
-    const Result run = Cli({"plot", "out.dat", "--variable", "zmag", "--size", "800x600", "--output", file});
+  for (const auto& [variable, file] : {std::pair("zmag", "p.svg"), {"vphase", "p.pdf"}, {"zmag", "p.png"}}) {
+    const Result run = Cli({"plot", "out.dat", "--variable", variable, "--size", "800x600", "--output", file});
     EXPECT_EQ(run.status, 0) << run.err;
   }
   // 11 grid lines and 3 ticks, 100 markers, the title and the frequency labels 1.0, 15.5 and 30.0.
@@ -205,7 +205,7 @@ TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
   EXPECT_EQ(count(svg, "<polyline"), 14);
   EXPECT_EQ(count(styled(svg, "fill=\"#0000ff\""), "<(circle|ellipse)"), 100);  // QBColor 9
   for (const char* label : {">Impedance (Ohms)<", ">1.0<", ">15.5<", ">30.0<"}) EXPECT_NE(svg.find(label), std::string::npos);
-  Checked({"pdf", "p.pdf", "14", "Impedance", "(Ohms)", "1.0", "15.5", "30.0"}, dir);
+  Checked({"pdf", "p.pdf", "14", "Voltage", "Phase", "(Deg)", "1.0", "15.5", "30.0"}, dir);
   const QImage png(QString::fromStdString((dir / "p.png").string()));
   EXPECT_EQ(png.size(), QSize(800, 600));  // with the blue of the left tick and the first marker
   EXPECT_TRUE(std::ranges::any_of(std::views::iota(0, 600), [&](int y) { return png.pixel(24, y) == qRgb(0, 0, 255); }));
