@@ -5,7 +5,9 @@
 
 Builds the mixed network of the scan benchmarks as an element record file (with tavelin-network)
 and as a SPICE netlist, then runs `tavelin-cli scan` and `ngspice -b` (writing every node voltage
-to a raw file) in turn, --runs times each, side by side, and prints the medians and their ratio.
+to a raw file) in turn, --runs times each, side by side, and prints the medians and their ratio; the
+scan followed by a CSV export of the input end is timed alongside. Wall and CPU time (user + system of
+the child processes) are both given.
 Lines and stubs become lossy lines (R, L and C per metre) whose matched loss and velocity match the
 record's; the load's reactance becomes an inductor with that reactance at 15.5 MHz. A reported
 figure, nothing here is asserted.
@@ -13,6 +15,7 @@ figure, nothing here is asserted.
 import argparse
 import math
 import os
+import resource
 import statistics
 import subprocess
 import tempfile
@@ -67,10 +70,17 @@ def netlist(elements, steps):
     return "".join(lines)
 
 
-def timed(command):
-    start = time.perf_counter()
-    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return time.perf_counter() - start
+def cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
+def timed(*commands):
+    """Wall and CPU seconds of the commands run one after the other."""
+    start, start_cpu = time.perf_counter(), cpu()
+    for command in commands:
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start, cpu() - start_cpu
 
 
 def main():
@@ -92,16 +102,25 @@ def main():
         tavelin = [args.cli, "scan", os.path.join(folder, "net.dat"), "--lower", "1", "--upper", "30", "--steps",
                    str(args.steps), "--output", os.path.join(folder, "out.dat"), "--quiet"]
         spice = ["ngspice", "-b", "-r", os.path.join(folder, "out.raw"), os.path.join(folder, "net.cir")]
-        timed(tavelin), timed(spice)  # warm the caches
-        ours, theirs = [], []
+        export = [args.cli, "export", os.path.join(folder, "out.dat"), "--network", os.path.join(folder, "net.dat"),
+                  "--format", "csv", "--output", os.path.join(folder, "out.csv")]
+        runs = {"tavelin-cli scan": (tavelin,), "scan + export csv": (tavelin, export), "ngspice -b (AC)": (spice,)}
+        times = {name: [] for name in runs}
+        for commands in runs.values():
+            timed(*commands)  # warm the caches
         for _ in range(args.runs):
-            ours.append(timed(tavelin))
-            theirs.append(timed(spice))
-        a, b = statistics.median(ours), statistics.median(theirs)
+            for name, commands in runs.items():
+                times[name].append(timed(*commands))
         print(f"{args.elements} elements x {args.steps} steps, {args.runs} runs each, alternating; medians:")
-        print(f"  tavelin-cli scan  {a * 1000:8.2f} ms  (min {min(ours) * 1000:.2f})")
-        print(f"  ngspice -b (AC)   {b * 1000:8.2f} ms  (min {min(theirs) * 1000:.2f})")
-        print(f"  ratio             {a / b:8.3f}")
+        median = {}
+        for name, pairs in times.items():
+            wall, used = [p[0] for p in pairs], [p[1] for p in pairs]
+            median[name] = statistics.median(wall), statistics.median(used)
+            print(f"  {name:18} {median[name][0] * 1000:8.2f} ms wall (min {min(wall) * 1000:.2f}), "
+                  f"{median[name][1] * 1000:7.2f} ms CPU")
+        spice_wall, spice_cpu = median["ngspice -b (AC)"]
+        for name in ("tavelin-cli scan", "scan + export csv"):
+            print(f"  ratio {name:18} {median[name][0] / spice_wall:6.3f} wall, {median[name][1] / spice_cpu:6.3f} CPU")
 
 
 if __name__ == "__main__":

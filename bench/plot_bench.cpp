@@ -7,7 +7,7 @@
 
 #include "bench_support.hpp"
 #include "plot/plot_drawing.hpp"
-#include "plot/qt_plot_surface.hpp"
+#include "plotwindow/qt_plot_surface.hpp"
 
 namespace tavelin::bench {
 namespace {

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "plot/form_font.hpp"
+#include "plotwindow/form_font.hpp"
 #include "base/run_time_error.hpp"
 
 namespace tavelin {

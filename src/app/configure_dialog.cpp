@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <string>
 
-#include "plot/form_font.hpp"
+#include "plotwindow/form_font.hpp"
 #include "base/checked_arithmetic.hpp"
 #include "base/lenient_number.hpp"
 

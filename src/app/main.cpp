@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "plot/form_font.hpp"
+#include "plotwindow/form_font.hpp"
 #include "app/desktop.hpp"
 #include "app/main_window.hpp"
 #include "app/qt_services.hpp"

@@ -16,7 +16,7 @@
 
 #include "app/configure_dialog.hpp"
 #include "app/desktop.hpp"
-#include "plot/form_font.hpp"
+#include "plotwindow/form_font.hpp"
 #include "base/run_time_error.hpp"
 #include "base/number_text.hpp"
 #include "network/element_file.hpp"

@@ -11,7 +11,7 @@
 #include "base/record_files.hpp"
 #include "network/network_state.hpp"
 #include "plot/plot_data.hpp"
-#include "plot/plot_window.hpp"
+#include "plotwindow/plot_window.hpp"
 
 class QAction;
 class QButtonGroup;

@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHeaderView>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 
 #include "app/desktop.hpp"
 
@@ -19,6 +23,17 @@ void QtMessageBoxes::Show(const std::string& text, const std::string& title) {
   box.setTextFormat(Qt::PlainText);
   box.setStandardButtons(QMessageBox::Ok);
   box.button(QMessageBox::Ok)->setIcon(QIcon());  // a plain OK, as the boxes have no icons at all
+  // A short text makes a narrow box, and a window manager then cuts its title short: the box is
+  // made wide enough for the title in a bold face, with room for the title bar's buttons.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    QFont bold = box.font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.25);  // title bars often use a larger face than dialogs
+    constexpr int kTitleBarButtons = 130;
+    const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+  }
   box.exec();
 }
 
@@ -29,7 +44,18 @@ void QtProgramEnd::EndNow() {
 
 std::string QtFileDialog::GetOpenFileName(QWidget* parent) {
   KeepSettingsUnwritten();
-  return ToStdString(QFileDialog::getOpenFileName(parent));
+  QFileDialog dialog(parent);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  // The size, type and date of a file are read whole: their columns fit their contents, the
+  // name takes the rest.
+  for (QTreeView* details : dialog.findChildren<QTreeView*>()) {
+    QHeaderView* header = details->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return ToStdString(dialog.selectedFiles().constFirst());
 }
 
 NumberLocale NumberLocaleOf(const QLocale& locale) {

@@ -3,30 +3,12 @@
 #include <cstdint>
 #include <string>
 
-#include "base/messages.hpp"
-#include "base/number_text.hpp"
-#include "base/record_files.hpp"
+#include "base/services.hpp"
 #include "network/element_record.hpp"
 #include "network/output_record.hpp"
 #include "solver/node_state.hpp"
 
 namespace tavelin {
-
-// What the program's routines reach outside themselves: message boxes, the program end, the table
-// of open files, the user's number locale and the folder the program runs from. The main window
-// owns the real ones; tests build their own.
-struct Services {
-  MessageBoxes& messages;
-  ProgramEnd& end;
-  RecordFiles& files;
-  NumberLocale locale;
-  std::string programFolder;
-  // Where a scan writes; empty for TavelinOutput.dat in programFolder. The command-line companion
-  // names its own file here so that it runs the very same scan.
-  std::string outputPath = {};
-
-  Reporting MakeReporting() const { return Reporting{messages, locale}; }
-};
 
 // The state shared by opening a network, scanning it and plotting the result. One instance lives as
 // long as the main window.

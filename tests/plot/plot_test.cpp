@@ -9,7 +9,7 @@
 
 #include "plot/plot_data.hpp"
 #include "plot/plot_drawing.hpp"
-#include "plot/plot_window.hpp"
+#include "plotwindow/plot_window.hpp"
 #include "recording_surface.hpp"
 #include "support/scan_rig.hpp"
 

@@ -1,4 +1,4 @@
-#include "plot/plot_images.hpp"
+#include "plotwindow/plot_images.hpp"
 
 #include <QColor>
 #include <QIODevice>
@@ -10,8 +10,8 @@
 #include <QSvgGenerator>
 #include <cmath>
 
-#include "plot/form_font.hpp"
-#include "plot/qt_plot_surface.hpp"
+#include "plotwindow/form_font.hpp"
+#include "plotwindow/qt_plot_surface.hpp"
 
 namespace tavelin {
 

@@ -1,4 +1,4 @@
-#include "plot/form_font.hpp"
+#include "plotwindow/form_font.hpp"
 
 #include <QFontDatabase>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "plot/qt_plot_surface.hpp"
+#include "plotwindow/qt_plot_surface.hpp"
 
 #include <QFontDatabase>
 #include <QPen>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "plot/form_font.hpp"
+#include "plotwindow/form_font.hpp"
 
 namespace tavelin {
 

@@ -1,4 +1,4 @@
-#include "plot/plot_window.hpp"
+#include "plotwindow/plot_window.hpp"
 
 #include <QKeyEvent>
 #include <QMetaObject>
@@ -15,9 +15,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "plot/form_font.hpp"
-#include "plot/plot_images.hpp"
-#include "plot/qt_plot_surface.hpp"
+#include "plotwindow/form_font.hpp"
+#include "plotwindow/plot_images.hpp"
+#include "plotwindow/qt_plot_surface.hpp"
 
 namespace tavelin {
 
