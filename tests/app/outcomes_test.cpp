@@ -1,14 +1,9 @@
-// Every message box the program shows, triggered as the user triggers it, with what it leaves behind:
-// the records kept, the controls usable, the files open, the state the next scan starts from.
+// Every message box as the user triggers it, with the records kept, controls usable and files open.
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
 
-#include "network/network_text.hpp"
-#include "support/output_bytes.hpp"
-#include "support/temp_dir.hpp"
+#include "support/scan_rig.hpp"
 #include "window_rig.hpp"
 
 namespace tavelin {
@@ -107,7 +102,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, Messages, ::testing::Values(
         {kFirstScan, Status(3)}, 6, true, true},
     Row{"SecondScanFindsItsFile", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n", 2); t.rig.Scan("1", "3"); t.rig.messages.shown.clear(); t.rig.Scan("1", "3"); },
         {Status(2)}, 2, true, true},
-    Row{"ZeroSteps", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "1", "3", 0); }, {kFirstScan, Status(0)}, 0, true, true},
     Row{"BoundsEqual", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "5", "5"); }, {kFirstScan, kSetup}, 0, true, true},
     Row{"LowerBoundZero", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "0", "5"); }, {kFirstScan, kSetup}, 0, true, true},
     Row{"UpperBeyondSinglePrecision", [](Outcomes& t) { t.Scan("SeriesR 1 rload=50\n", "1", "3.4028235677973366e38"); },
@@ -120,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, Messages, ::testing::Values(
         {kFirstScan, kLossyLine, kLossyLine, Status(2)}, 2, true, true},
     Row{"FolderInPlaceOfTheOutputFile", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n"); fs::create_directory(t.output); t.rig.messages.shown.clear(); t.rig.Scan("1", "3"); },
         {kFirstScan, {"Error 75 while creating new output file!", "Warning"}, {"File open error, 75", "Fatal Error in Opening Network Data File"}}},
+    Row{"NextScanOnceTheFolderIsGone", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n"); fs::create_directory(t.output); t.rig.Scan("1", "3"); fs::remove(t.output); t.Scan("SeriesR 1 rload=50\n", "1", "3"); },
+        {kFirstScan, Status(3)}, 3, true, true},
     Row{"PlotBeforeAnyRecord", [](Outcomes& t) { t.Zeros(0); t.rig.Scan("1", "2"); t.rig.messages.shown.clear(); t.rig.Compute(0); }, {kNoPoints}, 0, true, true},
     Row{"LogMinValueZero", [](Outcomes& t) { t.Plot(2, true, t.w.txtMinValue, "0"); }, {kLogRefused}, 6, true, true},
     Row{"LogDecadesRoundToZero", [](Outcomes& t) { t.Plot(2, true, t.w.txtDecades, "0.4"); }, {kLogRefused}, 6, true, true},
@@ -172,8 +168,7 @@ TEST_F(Outcomes, HelpOpensTheFileBesideTheProgramOrSaysWhereItLooked) {
   EXPECT_FALSE(rig.requests[0].parameters || rig.requests[0].directory);
 }
 
-// Every path through Open, Begin Scan, Compute and Plot and the close box, many times over: the
-// process holds no more descriptors than after the first time, and none after Exit.
+// Every path many times over: no more descriptors than after the first time, and none after Exit.
 TEST_F(Outcomes, EveryFileIsClosedOnEveryPath) {
   const int before = OpenDescriptors();
   const auto round = [this] {

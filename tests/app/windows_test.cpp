@@ -4,10 +4,14 @@
 
 #include <QHelpEvent>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
+#include <map>
 
+#include "app/about_box.hpp"
 #include "app/configure_dialog.hpp"
 #include "support/temp_dir.hpp"
 #include "window_rig.hpp"
@@ -19,7 +23,6 @@ inline void PrintTo(const QRect& r, std::ostream* out) {
 
 namespace tavelin {
 namespace {
-
 struct Control {
   QWidget *widget, *container;
   QString caption, tip;
@@ -87,8 +90,7 @@ TEST_F(Windows, MainWindowControlsMenusAndTabChain) {
       {w.Label28, scan, "Lower Frequency", "", 315, 315, 1800, 330},
       {w.txtScanFreqLower, scan, "", "Enter Lower Bounding Frequency in MHz.", 2100, 315, 645, 330},
       {w.txtScanFreqUpper, scan, "", "Enter the Upper Bounding Frequency in MHz.", 2100, 840, 645, 330},
-      {w.Label29, scan, "Upper Frequency", "", 315, 840, 1800, 225},
-      {w.Label37, scan, "MHz", "", 2835, 315, 330, 330},
+      {w.Label29, scan, "Upper Frequency", "", 315, 840, 1800, 225}, {w.Label37, scan, "MHz", "", 2835, 315, 330, 330},
       {w.Label38, scan, "MHz", "", 2835, 840, 435, 330},
       {w.cmdBeginScan, scan, "Begin Scan", "Press to Generate the Values Versus Frequency Flie.", 945, 1890, 1380, 435},
       {plot, client, "Plot Setup",
@@ -98,8 +100,7 @@ TEST_F(Windows, MainWindowControlsMenusAndTabChain) {
       {w.Option1[2], plot, "Z Magnitude", "", 210, 1155, 1800, 225},
       {w.Option1[3], plot, "Voltage Phase Angle", "", 210, 1575, 2010, 225},
       {w.Option1[4], plot, "Current Phase Angle", "", 210, 1995, 2115, 225},
-      {w.Option1[5], plot, "Z Phase Angle", "", 210, 2415, 1905, 225},
-      {w.Option1[6], plot, "SWR", "", 210, 2790, 1800, 270},
+      {w.Option1[5], plot, "Z Phase Angle", "", 210, 2415, 1905, 225}, {w.Option1[6], plot, "SWR", "", 210, 2790, 1800, 270},
       {w.cmdCompute, plot, "Compute and Plot", "Press to Display the Plot", 510, 3270, 1500, 435},
       {scale, client, "Log or Linear Plot", "", 3840, 4200, 2535, 735},
       {w.optLogLin[0], scale, "Logarithmic Plot", "Choose Logarithmic or Linear for Magnitude Plots.", 240, 240, 1815, 195},
@@ -126,6 +127,36 @@ TEST_F(Windows, MainWindowControlsMenusAndTabChain) {
     EXPECT_EQ(item->text(), caption);
     EXPECT_TRUE(item->isEnabled() && item->isVisible() && item->shortcut().isEmpty()) << caption;
   }
+  w.resize(120, 90);  // sizable, with no minimum size
+  EXPECT_EQ(std::pair(w.minimumSize(), w.size()), std::pair(QSize(0, 0), QSize(120, 90)));
+}
+
+// Tab lands on the selected option, Down moves both; Enter presses a focused button.
+TEST_F(Windows, KeyboardOnTheDesktop) {
+  for (QWidget* c : std::initializer_list<QWidget*>{w.cmdBeginScan, w.frPlotSetup, w.frameLogLin, w.cmdCompute}) c->setEnabled(true);
+  w.show();
+  QApplication::setActiveWindow(&w);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  const std::tuple<int, QWidget*, int> cases[] = {{0, w.Option1[0], 1}, {4, w.Option1[4], 5}, {6, w.cmdCompute, -1}};
+  for (const auto& [selected, landing, afterDown] : cases) {
+    w.Option1[static_cast<std::size_t>(selected)]->click();
+    w.cmdBeginScan->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), landing) << selected;
+    if (afterDown < 0) continue;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(std::pair(QApplication::focusWidget(), static_cast<int>(w.PlotVariableIndex)),
+              std::pair(static_cast<QWidget*>(w.Option1[static_cast<std::size_t>(afterDown)]), afterDown));
+  }
+  w.cmdCompute->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), w.optLogLin[1]);  // "Linear Plot", selected from the start
+  for (QPushButton* button : {w.cmdBeginScan, w.cmdCompute}) {
+    QSignalSpy pressed(button, &QPushButton::clicked);
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter);
+    EXPECT_EQ(pressed.count(), 2) << button->text().toStdString();
+  }
 }
 
 // Stage 1 at start, 2 after File > Open, 3 after a scan; nothing is disabled again.
@@ -151,10 +182,7 @@ TEST_F(Windows, ControlsBecomeUsableStageByStage) {
   rig.Scan("2", "1");
   expectStage(3);
   // Each variable button stores its own index, whatever the tab order; the scale group is apart.
-  for (int i : {6, 5, 4, 3, 2, 1, 0, 6}) {
-    w.Option1[static_cast<std::size_t>(i)]->click();
-    EXPECT_EQ(w.PlotVariableIndex, i);
-  }
+  for (int i : {6, 5, 4, 3, 2, 1, 0, 6}) EXPECT_EQ((w.Option1[static_cast<std::size_t>(i)]->click(), w.PlotVariableIndex), i);
   w.optLogLin[0]->click();
   EXPECT_TRUE(w.Option1[6]->isChecked() && w.optLogLin[0]->isChecked() && !w.optLogLin[1]->isChecked());
 }
@@ -183,8 +211,8 @@ TEST_F(Windows, TheDialogsLayOutTheirControlsAndGiveTheFocusBackToTheLowerBound)
     ExpectControls({{d->cmdOK, d, "OK", "", 1470, 945, 750, 435},
                     {d->findChild<QLabel*>(), d, "Number of Steps in Frequency Scan", "", 105, 420, 2640, 330},
                     {d->txtNumberOfSteps, d, "100", "", 2835, 420, 540, 330}});
-    EXPECT_EQ(TabChain(d->cmdOK, {d->txtNumberOfSteps}), (std::vector<QWidget*>{d->cmdOK, d->txtNumberOfSteps}));
-    EXPECT_TRUE(QApplication::focusWidget() == d->cmdOK && !d->cmdOK->isDefault() && !d->cmdOK->autoDefault());
+    EXPECT_TRUE(QApplication::focusWidget() == d->cmdOK && !d->cmdOK->isDefault() && !d->cmdOK->autoDefault() &&
+                d->testAttribute(Qt::WA_KeyboardFocusChange));  // the focus mark shows at once
     d->txtNumberOfSteps->setText("7");
     d->cmdOK->click();
   });
@@ -203,7 +231,6 @@ TEST_F(Windows, TheDialogsLayOutTheirControlsAndGiveTheFocusBackToTheLowerBound)
                     {a->cmdSysInfo, a, "&System Info...", "", 4260, 3075, 1245, 345}});
     EXPECT_EQ(std::pair(a->picIcon->geometry(), a->lblTitle->geometry().topLeft()), std::pair(QRect(16, 16, 104, 129), QPoint(126, 16)));
     EXPECT_TRUE(a->lblTitle->text().contains("Tavelin") && QApplication::focusWidget() == a->cmdOK && a->cmdOK->isDefault());
-    EXPECT_EQ(TabChain(a->cmdOK, {a->cmdSysInfo}), (std::vector<QWidget*>{a->cmdOK, a->cmdSysInfo}));
     a->cmdSysInfo->click();
     QTest::keyClick(a, Qt::Key_Escape);
   });
@@ -217,7 +244,7 @@ TEST_F(Windows, TheDialogsLayOutTheirControlsAndGiveTheFocusBackToTheLowerBound)
 }
 
 // Markers from the bottom-left to the top-right corner of the plot area, in marker blue.
-TEST_F(Windows, ThePlotWindowDrawsPrintsAndClosesAndItsButtonsFollowItsSize) {
+TEST_F(Windows, ThePlotWindowDrawsAndClosesAndItsButtonsFollowItsSize) {
   rig.Open(TAVELIN_SOURCE_DIR "/examples/two-element.dat");
   w.State().StepCount = 2;
   rig.Scan("1", "3");
@@ -226,7 +253,6 @@ TEST_F(Windows, ThePlotWindowDrawsPrintsAndClosesAndItsButtonsFollowItsSize) {
   ASSERT_TRUE(rig.PlotShown());
   EXPECT_EQ(std::tuple(p->windowTitle(), Caption(p->cmdPrint), Caption(p->cmdOK), p->cmdPrint->toolTip(), p->cmdOK->toolTip()),
             std::tuple(QString(), QString("Print"), QString("OK"), QString(), QString()));
-  EXPECT_EQ(TabChain(p->cmdOK, {p->cmdPrint}), (std::vector<QWidget*>{p->cmdOK, p->cmdPrint}));
   for (QSize size : {QSize(400, 300), QSize(700, 500)}) {
     p->resize(size);
     QCoreApplication::processEvents();
@@ -242,16 +268,105 @@ TEST_F(Windows, ThePlotWindowDrawsPrintsAndClosesAndItsButtonsFollowItsSize) {
       EXPECT_TRUE(c.blue() > 240 && c.red() < 40 && c.green() < 40) << f;
     }
   }
-  p->cmdPrint->click();  // cancelled: nothing
+  // It opens with the focus mark on OK; Enter presses a focused Print or OK.
+  EXPECT_TRUE(p->focusWidget() == p->cmdOK && p->testAttribute(Qt::WA_KeyboardFocusChange));
   rig.pdfPath = folder.File("plot.pdf");
-  p->cmdPrint->click();
-  const auto bytes = testing::ReadBytes(rig.pdfPath);
-  const std::string pdf(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  EXPECT_TRUE(pdf.starts_with("%PDF-") && pdf.find("/Count 1") != std::string::npos);
-  p->cmdOK->click();
+  QTest::keyClick(p->cmdPrint, Qt::Key_Return);
+  EXPECT_TRUE(std::filesystem::exists(rig.pdfPath));
+  QTest::keyClick(p->cmdOK, Qt::Key_Return);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(w.PlotWindow(), nullptr);
   EXPECT_EQ(rig.messages.shown.back().title, "Status");  // nothing since the scan
+}
+
+TEST(ReadStepCountEntry, RoundsHalvesToEvenAndRefusesWhatA16BitCountCannotHold) {
+  const std::pair<const char*, std::optional<std::int16_t>> cases[] = {
+      {"49.5", 50}, {"48.5", 48}, {"12abc", 12}, {"", 0}, {"&H1F", 31}, {"-1.5", -2}, {"32767.4", 32767},
+      {"-32768.5", -32768}, {"32767.5", std::nullopt}, {"-32769", std::nullopt}, {"&H8000", std::nullopt}};
+  for (const auto& [text, expected] : cases) EXPECT_EQ(ReadStepCountEntry(text), expected) << text;
+}
+
+// The close box and Esc keep the count; OK stores it or refuses beyond 16 bits; Enter only on OK.
+TEST(ConfigureDialog, StoresOnOkOnlyAndRefusesWhatSixteenBitsCannotHold) {
+  testing::RecordingMessages messages;
+  std::int16_t StepCount = 100;
+  frmConfigure closed(nullptr, messages, StepCount), refused(nullptr, messages, StepCount), dialog(nullptr, messages, StepCount);
+  closed.txtNumberOfSteps->setText("9");
+  closed.close();
+  refused.txtNumberOfSteps->setText("32767.5");
+  refused.cmdOK->click();
+  EXPECT_EQ(std::pair(StepCount, messages.shown), std::pair(std::int16_t{100}, std::vector<testing::ShownMessage>{
+                                {"The Number of Steps must be a whole number from -32768 to 32767.", "Tavelin"}}));
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  dialog.txtNumberOfSteps->setText("250 steps");
+  for (QWidget* at : {static_cast<QWidget*>(dialog.cmdOK), static_cast<QWidget*>(dialog.txtNumberOfSteps)}) {
+    at->setFocus();
+    QTest::keyClick(at, Qt::Key_Escape);
+  }
+  QTest::keyClick(dialog.txtNumberOfSteps, Qt::Key_Return);
+  QTest::keyClick(dialog.txtNumberOfSteps, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_TRUE(dialog.isVisible() && StepCount == 100);
+  dialog.cmdOK->setFocus();
+  QTest::keyClick(dialog.cmdOK, Qt::Key_Return);
+  EXPECT_TRUE(!dialog.isVisible() && StepCount == 250);
+  EXPECT_EQ(frmConfigure(nullptr, messages, StepCount).txtNumberOfSteps->text(), "250");
+}
+
+using Value = std::pair<std::uint32_t, std::string>;  // type and bytes
+constexpr const char* kFirstKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+constexpr const char* kSecondKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+Value Text(const std::string& text) { return {1, text + '\0'}; }
+
+// Keys of typed values; a tool starter that fails for one name. Every key opened must be closed once.
+class AboutBoxTest : public ::testing::Test, public KeyValueStore, public ProgramStarter {
+ protected:
+  ~AboutBoxTest() override { EXPECT_EQ(closes, opens); }
+  long OpenKey(std::uint32_t root, const std::string& name, std::uint32_t access, Handle& key) override {
+    opened.push_back(name);
+    if (root != 0x80000002u || access != 0x2003Fu || keys.count(name) == 0) return 2;
+    return key = opened.size(), ++opens, 0;
+  }
+  long QueryValue(Handle key, const std::string& name, std::uint32_t& type, std::span<char> data,
+                  std::uint32_t& size) override {
+    const auto& values = keys.at(opened.at(key - 1));
+    if (values.count(name) == 0) return 2;
+    std::tie(type, std::ignore) = values.at(name);
+    const std::string& bytes = values.at(name).second;
+    size = static_cast<std::uint32_t>(bytes.size());
+    if (size > data.size()) return 234;
+    return std::copy(bytes.begin(), bytes.end(), data.begin()), 0;
+  }
+  long CloseKey(Handle) override { return ++closes, 0; }
+  bool Start(const std::string& program) override { return started.push_back(program), program != "/no/such/tool"; }
+
+  std::map<std::string, std::map<std::string, Value>> keys;
+  std::vector<std::string> opened, started;
+  std::size_t opens = 0, closes = 0;
+  testing::RecordingMessages messages;
+};
+
+TEST_F(AboutBoxTest, SystemInfoStartsTheToolOfTheFirstValueOrTheOneInTheSecondValuesFolder) {
+  StartSysInfo(*this, *this, messages);  // neither key: unavailable
+  EXPECT_EQ(opened, (std::vector<std::string>{kFirstKey, kSecondKey}));
+  testing::TempDir folder;
+  keys[kFirstKey] = {};
+  keys[kSecondKey]["MSINFO"] = Text(folder.Path().string());
+  StartSysInfo(*this, *this, messages);  // no MSINFO32.EXE there: unavailable
+  testing::WriteBytes(folder.File("MSINFO32.EXE"), {});
+  StartSysInfo(*this, *this, messages);
+  EXPECT_EQ(started, std::vector<std::string>{folder.Path().string() + "/MSINFO32.EXE"});
+  keys[kFirstKey]["PATH"] = Text("C:\\Nowhere\\msinfo32.exe");
+  opened.clear();
+  StartSysInfo(*this, *this, messages);
+  EXPECT_EQ(std::pair(started.back(), opened), std::pair(std::string("C:\\Nowhere\\msinfo32.exe"), std::vector<std::string>{kFirstKey}));
+  keys[kFirstKey]["PATH"] = Text("/no/such/tool");  // which does not start: unavailable
+  StartSysInfo(*this, *this, messages);
+  keys[kFirstKey]["PATH"] = {1, ""};  // an error, so the second key is never tried: unavailable
+  StartSysInfo(*this, *this, messages);
+  EXPECT_EQ(opened.size(), 3u);
+  EXPECT_EQ(messages.shown, std::vector<testing::ShownMessage>(4, {"System Information Is Unavailable At This Time", "Tavelin"}));
 }
 
 }  // namespace

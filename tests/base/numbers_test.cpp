@@ -3,18 +3,17 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
-#include <string>
 #include <tuple>
-#include <utility>
 
 #include "base/checked_arithmetic.hpp"
 #include "base/lenient_number.hpp"
 #include "base/number_text.hpp"
+#include "base/record_files.hpp"
 #include "support/recording.hpp"
+#include "support/temp_dir.hpp"
 
 namespace tavelin {
 namespace {
-
 TEST(ReadLenientNumber, TakesTheLongestLeadingNumberWhereverBlanksStand) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::pair<std::string, double> cases[] = {
@@ -112,6 +111,28 @@ TEST(Conversions, CIntHalvesToEvenWithinSixteenBitsAndCSngOverflowsBeyondSingleR
   EXPECT_EQ(std::tuple(CSng(0x1.fffffefffffffp+127), CSng(-0x1.fffffefffffffp+127), CSng(1e-50)), std::tuple(FLT_MAX, -FLT_MAX, 0.0f));
   for (double x : {0x1.ffffffp+127, -0x1.ffffffp+127, 1e300}) EXPECT_EQ(ErrorOf([&] { CSng(x); }), 6) << x;
   EXPECT_TRUE(CSng(-kInf) == -std::numeric_limits<float>::infinity() && std::isnan(CSng(kNaN)));
+}
+
+
+struct RecordFilesTest : ::testing::Test {
+  testing::TempDir dir;
+  RecordFiles files;
+};
+
+TEST_F(RecordFilesTest, HandsOutTheLowestFreeHandleAndOpensOnlyRegularFiles) {
+  files.Open(1, dir.File("a"), 4);  // created
+  files.Open(2, dir.File("b"), 4);
+  EXPECT_EQ(files.FreeFile(), 3);
+  files.Close(1);
+  EXPECT_EQ(files.FreeFile(), 1);
+  EXPECT_NO_THROW(files.Close(1));
+  EXPECT_EQ(ErrorOf([&] { files.Open(2, dir.File("c"), 4); }), 52);
+  for (const std::string& path : {std::string(), dir.Path().string(), std::string("/dev/null")}) {
+    EXPECT_EQ(ErrorOf([&] { files.Open(3, path, 4); }), 75) << path;
+  }
+  EXPECT_EQ(ErrorOf([&] { files.Open(3, dir.File("no/such/folder.dat"), 4); }), 76);
+  files.CloseAll();
+  EXPECT_EQ(ErrorOf([&] { files.Length(2); }), 52);
 }
 
 }  // namespace

@@ -1,26 +1,14 @@
-// The scan output file is only ever the one a scan created: nothing planted at its name is written
-// through or read, and two programs in one folder never mix their records. The companion tool reads
-// regular files only and writes nothing through a planted link.
+// The output file is only ever the one a scan created; two programs in one folder never mix records.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
+#include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <tuple>
 
-#include "network/element_file.hpp"
-#include "network/frequency_scan.hpp"
-#include "network/network_text.hpp"
-#include "network/output_file.hpp"
-#include "support/recording.hpp"
-#include "support/temp_dir.hpp"
+#include "support/scan_rig.hpp"
 
 namespace tavelin {
 namespace {
@@ -34,52 +22,29 @@ const ShownMessage kNoOldFile{"Unable to find the file to be deleted! - Continui
 const Boxes kExisting{kNoOldFile, {"Error 17 while creating new output file!", "Warning"},
                       {"File open error, 17", "Fatal Error in Opening Network Data File"}};
 
-// Records the boxes; while the first one with the given title is open, runs a hook.
-struct HookedBoxes : MessageBoxes {
-  void Show(const std::string& text, const std::string& title) override {
-    shown.push_back({text, title});
-    if (title == hookTitle && hook) std::exchange(hook, nullptr)();
-  }
-  Boxes shown;
-  std::string hookTitle;
-  std::function<void()> hook;
-};
-
 void Send(int fd) { [[maybe_unused]] const ssize_t n = ::write(fd, "x", 1); }
 bool Await(int fd) { return ::read(fd, std::array<char, 1>{}.data(), 1) == 1; }  // false at the pipe's end
 
-// One running Tavelin: its own files, boxes and state, on a network written beside the output file.
-struct Program {
-  Program(const testing::TempDir& folder, const std::string& name, const std::string& network, std::int16_t steps) {
-    services.programFolder = folder.Path().string();
-    testing::WriteBytes(folder.File(name + ".net"), EncodeElementFile(ParseNetworkText(network)));
-    OpenElementFile(services, state, folder.File(name + ".net"), [](std::int16_t) {});
-    state.StepCount = steps;
-    boxes.shown.clear();
+// While the first box of the given title is open, runs the action ("" runs none).
+void During(testing::ScanRig& program, const std::string& title, std::function<void()> action) {
+  program.messages.onShow = [title, action](const ShownMessage& box) mutable {
+    if (box.title == title && action) std::exchange(action, nullptr)();
+  };
+}
+
+// What the program reads back as its records: its boxes, the count, then each record's impedance.
+std::string Report(testing::ScanRig& program) {
+  std::string report;
+  for (const auto& box : program.messages.shown) report += box.text + " [" + box.title + "]\n";
+  report += std::to_string(program.state.OutputRecordCount) + ":";
+  for (int r = 1; program.files.IsOpen(program.state.OutputReadFile) && r <= program.state.OutputRecordCount; ++r) {
+    std::array<std::byte, 68> bytes{};
+    double z = 0;  // the impedance at 40
+    program.files.Read(program.state.OutputReadFile, r, bytes);
+    report += " " + std::to_string(std::lround((std::memcpy(&z, bytes.data() + 40, 8), z)));
   }
-  ScanOutcome Scan() { return BeginScan(services, state, "2", "1"); }
-  // What this program reads back as its records: the count, then each record's impedance (offset 40).
-  std::string Report() {
-    std::string report;
-    for (const auto& box : boxes.shown) report += box.text + " [" + box.title + "]\n";
-    report += std::to_string(state.OutputRecordCount) + ":";
-    for (int r = 1; files.IsOpen(state.OutputReadFile) && r <= state.OutputRecordCount; ++r) {
-      std::array<std::byte, 68> bytes{};
-      files.Read(state.OutputReadFile, r, bytes);
-      double z = 0;
-      std::memcpy(&z, bytes.data() + 40, sizeof z);
-      char number[32];
-      std::snprintf(number, sizeof number, " %g", z);
-      report += number;
-    }
-    return report;
-  }
-  HookedBoxes boxes;
-  testing::RecordingEnd end;
-  RecordFiles files;
-  Services services{boxes, end, files, NumberLocale{}, ""};
-  NetworkState state;
-};
+  return report;
+}
 
 TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsRecords) {
   const Bytes precious(40 * 68, std::byte{0x5A});
@@ -93,8 +58,7 @@ TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsReco
   const std::tuple<const char*, const char*, Plant, Boxes> rows[] = {
       {"LinkToAFileElsewhere", "Warning", link, kExisting},
       {"DanglingLink", "Warning", [](auto& output, auto& to) { fs::create_symlink(to + ".new", output); }, kExisting},
-      {"ReadOnlyFileOf40Records", "Warning", readOnly, kExisting},
-      {"LinkBeforeTheScanIsDeletedItself", "", link, {kStatus}},
+      {"ReadOnlyFileOf40Records", "Warning", readOnly, kExisting}, {"LinkBeforeTheScanIsDeletedItself", "", link, {kStatus}},
       {"FileReplacedWhileTheStatusBoxIsOpen", "Status", [&](auto& output, auto& e) { fs::remove(output), readOnly(output, e); },
        {kNoOldFile, kStatus}},
   };
@@ -104,16 +68,16 @@ TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsReco
     testing::TempDir other;
     const std::string elsewhere = other.File("precious.dat");
     testing::WriteBytes(elsewhere, precious);
-    Program program(folder, "this", "SeriesR 10 rload=50\n", 3);
-    const std::string output = OutputFilePath(program.services);
+    testing::ScanRig program(folder.Path());
+    program.Open("SeriesR 10 rload=50\n", 3, "this.net");
+    const std::string output = program.Output();
     if (*box == '\0') plant(output, elsewhere);
-    program.boxes.hookTitle = box;
-    program.boxes.hook = [&] { plant(output, elsewhere); };
+    During(program, box, [&] { plant(output, elsewhere); });
     program.Scan();
-    EXPECT_EQ(program.boxes.shown, boxes);
+    EXPECT_EQ(program.messages.shown, boxes);
     EXPECT_EQ(testing::ReadBytes(elsewhere), precious);
     EXPECT_EQ(std::distance(fs::directory_iterator(other.Path()), {}), 1);  // nothing created there
-    const std::string report = program.Report();
+    const std::string report = Report(program);
     EXPECT_EQ(report.substr(report.rfind('\n') + 1), boxes.back() == kStatus ? "3: 60 60 60" : "0:");
   }
 }
@@ -124,11 +88,9 @@ TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
     return Boxes{{"Another Tavelin is using the scan output file " + output + ". The scan was not started.",
                   "Scan Output File in Use"}};
   };
-  // Name; the parent's box during which the child scans ("" when the child goes first); the child's box
-  // left open while the parent acts ("" after its scan); the parent's outcome and boxes.
+  // Name; the parent's box while the child scans ("": child first); the child's box left open; the outcome.
   const std::tuple<const char*, const char*, const char*, ScanOutcome, Boxes> rows[] = {
-      {"OtherHasScanned", "", "", ScanOutcome::kInUse, {}},
-      {"OthersStatusBoxOpen", "", "Status", ScanOutcome::kInUse, {}},
+      {"OtherHasScanned", "", "", ScanOutcome::kInUse, {}}, {"OthersStatusBoxOpen", "", "Status", ScanOutcome::kInUse, {}},
       {"OtherScansWhileTheWarningBoxIsOpen", "Warning", "", ScanOutcome::kReopenFailed, kExisting},
   };
   const std::string childReport = kNoOldFile.text + " [Warning]\nAll records processed over the range of 3 "
@@ -143,24 +105,25 @@ TEST(OutputFileSafety, TwoProgramsInOneFolderNeverMixTheirRecords) {
     const auto startChild = [&] {
       child = ::fork();
       if (child == 0) {
-        Program other(folder, "other", "SeriesR 40 rload=50\nSeriesR 10\n", 3);
+        testing::ScanRig other(folder.Path());
+        other.Open("SeriesR 40 rload=50\nSeriesR 10\n", 3, "other.net");
         const auto pause = [&] { Send(up[1]), Await(down[0]); };
-        other.boxes.hookTitle = childPause;
-        other.boxes.hook = pause;
+        During(other, childPause, pause);
         other.Scan();
         if (*childPause == '\0') pause();
-        const std::string text = other.Report();
+        const std::string text = Report(other);
+        std::filesystem::remove(other.folder.Path());  // _exit leaves it
         _exit(::write(report[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
       }
       ASSERT_TRUE(Await(up[0]));  // the child is now inside the box, or done with its scan
       held = testing::ReadBytes(folder.File("TavelinOutput.dat"));
     };
-    Program program(folder, "this", "SeriesR 10 rload=50\n", 5);
-    program.boxes.hookTitle = parentPause;
-    program.boxes.hook = startChild;
+    testing::ScanRig program(folder.Path());
+    program.Open("SeriesR 10 rload=50\n", 5, "this.net");
+    During(program, parentPause, startChild);
     if (*parentPause == '\0') startChild();
     EXPECT_EQ(program.Scan(), outcome);
-    EXPECT_EQ(program.boxes.shown, boxes.empty() ? inUse(OutputFilePath(program.services)) : boxes);
+    EXPECT_EQ(program.messages.shown, boxes.empty() ? inUse(program.Output()) : boxes);
     EXPECT_FALSE(program.files.IsOpen(program.state.OutputReadFile));  // nothing of the other's is read
     EXPECT_EQ(testing::ReadBytes(folder.File("TavelinOutput.dat")), held);
     Send(down[1]);

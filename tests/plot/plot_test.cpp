@@ -1,39 +1,37 @@
 #include <gtest/gtest.h>
 
+#include <QScreen>
+#include <QTest>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
-#include <tuple>
+#include <unistd.h>
 
 #include "plot/plot_data.hpp"
 #include "plot/plot_drawing.hpp"
+#include "plotwindow/plot_window.hpp"
 #include "recording_surface.hpp"
-#include "support/recording.hpp"
-#include "support/temp_dir.hpp"
+#include "support/scan_rig.hpp"
 
 namespace tavelin {
 namespace {
-
 using Messages = std::vector<testing::ShownMessage>;
 
-// A scan output file of the given records, open for reading as after a scan.
-class ComputePlotTest : public ::testing::Test {
- protected:
+// A scan output file of the given records, open for reading and counted as after a scan.
+struct ComputePlotTest : ::testing::Test, testing::ScanRig {
   void Write(const std::vector<OutputRecord>& records, std::int16_t elementCount = 1) {
     std::vector<std::byte> bytes(records.size() * 68);
     for (std::size_t i = 0; i < records.size(); ++i) {  // frequency at 0, then V, I and Z, re and im
       std::memcpy(&bytes[i * 68], &records[i].Frequency, 8);
       std::memcpy(&bytes[i * 68 + 8], &records[i].Node, 48);
     }
-    testing::WriteBytes(dir.File("out.dat"), bytes);
+    testing::WriteBytes(folder.File("out.dat"), bytes);
     files.CloseAll();
-    files.Open(state.OutputReadFile = 1, dir.File("out.dat"), kOutputRecordLength);
-    state.OutputRecordCount = static_cast<std::int16_t>(records.size());
+    files.Open(state.OutputReadFile = 1, folder.File("out.dat"), kOutputRecordLength);
+    state.OutputRecordCount = static_cast<std::int16_t>(files.Length(1) / 68);
     state.ElementCount = elementCount;
   }
-  // Record r carries r as its frequency and as its voltage.
-  void WriteNumbered(int count, std::int16_t elementCount) {
+  void WriteNumbered(int count, std::int16_t elementCount) {  // record r carries r as frequency and voltage
     std::vector<OutputRecord> records;
     for (int r = 1; r <= count; ++r) records.push_back({1.0 * r, {1.0 * r}});
     Write(records, elementCount);
@@ -42,28 +40,28 @@ class ComputePlotTest : public ::testing::Test {
     messages.shown.clear();
     return ComputePlot(services, state, request, data);
   }
-
-  testing::TempDir dir;
-  RecordFiles files;
-  testing::RecordingMessages messages;
-  testing::RecordingEnd end;
-  Services services{messages, end, files, NumberLocale{}, dir.Path().string()};
-  NetworkState state;
   PlotData data;
 };
 
+// Of each step its last record, across the edges of reads; a file cut short after its count stops with 62.
 TEST_F(ComputePlotTest, EachPointIsTheLastElementOfItsFrequency) {
-  const std::tuple<int, std::int16_t, std::vector<double>> cases[] = {
-      {250, 100, {100, 200}},            // 2.5 points round to 2; the last 50 records are ignored
-      {260, 100, {100, 200, 260}},       // the third point falls back on the file's last record
-      {32767, 16384, {16384, 32767}},    // the record counter stops at the largest file, not overflowing
-  };
-  for (const auto& [records, elements, expected] : cases) {
+  const std::tuple<int, std::int16_t, off_t, int> cases[] = {
+      // records, elements, the file's length after it was counted (-1: as written), points
+      {250, 100, -1, 2},        // 2.5 points round to 2; the last 50 records are ignored
+      {260, 100, -1, 3},        // the third point falls back on the file's last record
+      {32767, 16384, -1, 2},    // the record counter stops at the largest file, not overflowing
+      {2500, 1, -1, 2500},  {3100, 3, -1, 1033},  {2113, 32, -1, 66},     {2000, 33, -1, 61},
+      {2500, 1, 102010, 0}, {3100, 3, 68000, 0},  {2113, 32, 143000, 0},  {2000, 40, 3400, 0}};
+  for (const auto& [records, elements, cutTo, points] : cases) {
     WriteNumbered(records, elements);
-    ASSERT_TRUE(Compute()) << records;
-    const auto points = static_cast<std::int16_t>(expected.size());
+    ASSERT_EQ(cutTo < 0 ? 0 : ::truncate(folder.File("out.dat").c_str(), cutTo), 0);
+    ASSERT_EQ(Compute(), points > 0) << records;
+    EXPECT_TRUE(points > 0 || messages.shown.at(0).text.rfind("Run-time error 62: ", 0) == 0) << records;
+    if (points == 0) continue;
+    std::vector<double> expected;
+    for (int i = 1; i <= points; ++i) expected.push_back(std::min(i * elements, records));
     EXPECT_EQ(std::tuple(data.PointCount, data.PlotValues, data.PlotFrequencies, state.ElementIndex),
-              std::tuple(points, expected, expected, std::min(points * elements + 1, 32767)));
+              std::tuple(points, expected, expected, std::min(points * elements + 1, 32767))) << records;
   }
 }
 
@@ -92,17 +90,20 @@ TEST_F(ComputePlotTest, EachVariableOfTheInputEnd) {
   }
 }
 
-// A lossless reactive load has no finite SWR: stored as infinity, named and left out.
+// A lossless reactive load has no finite SWR: infinity, named and left out. No read handle, no records.
 TEST_F(ComputePlotTest, PointsThatCannotBePlottedAreNamedInOneMessage) {
-  Write({{1, {0, 0, 0, 0, 50, 0}}, {2, {0, 0, 0, 0, 0, 50}}, {3, {0, 0, 0, 0, 75, 0}}});
+  Write({{10.2020201981068, {0, 0, 0, 0, 0, 50}}, {3.5, {0, 0, 0, 0, 50, 0}}, {29.75, {0, 0, 0, 0, 0, 75}},
+         {16, {0, 0, 0, 0, 25, 0}}});
   EXPECT_TRUE(Compute({6, false, "50", "5", "0.1"}));
-  EXPECT_EQ(data.PlotValues[1], std::numeric_limits<double>::infinity());
+  EXPECT_EQ(data.PlotValues[0], std::numeric_limits<double>::infinity());
   EXPECT_EQ(messages.shown, (Messages{{"Left out of the plot, the value being infinite, undefined or too large "
-                                       "to plot: the points at 2.0 MHz.",
+                                       "to plot: the points at 10.2, 29.75 MHz.",
                                        "Points Not Plotted"}}));
+  files.CloseAll();
+  EXPECT_FALSE(Compute());
+  EXPECT_EQ(messages.shown, (Messages{{"No Elements in Network or not enough records - Check Input Data!", "Error"}}));
 }
 
-// (Refusals through the window are in the app tests.)
 TEST_F(ComputePlotTest, ScaleSettingsAreReadWhicheverScaleInTheUsersLocale) {
   WriteNumbered(3, 1);
   services.locale = {",", ".", "-"};
@@ -134,8 +135,7 @@ class PlotDrawing : public ::testing::Test {
     lines = surface.Of(testing::RecordingSurface::Kind::kLine);
     markers = surface.Of(testing::RecordingSurface::Kind::kCircle);
   }
-  // Where a point at fractions (xf, yf) of the plot area must stand.
-  double X(double xf) const { return g.PlotLeft + xf * g.PlotWidth; }
+  double X(double xf) const { return g.PlotLeft + xf * g.PlotWidth; }  // fractions of the plot area
   double Y(double yf) const { return g.PlotTop + g.PlotHeight - yf * g.PlotHeight; }
 
   testing::RecordingSurface surface;
@@ -155,16 +155,14 @@ TEST_F(PlotDrawing, LinearScaleWithGridMarkersTicksFrequencyLabelsAndTitle) {
   // A value that cannot be plotted is left out silently; a fifth point lies beyond PointCount.
   Draw({4, {3.5, 10, 29.75, 20, 100}, {-2, 3, 0.5, std::numeric_limits<double>::quiet_NaN(), 700}, kTitle});
   ASSERT_EQ(std::tuple(texts.size(), lines.size(), markers.size()), std::tuple(11u + 3u + 1u, 11u + 3u, 3u));
-  // Eleven labelled lines from the lowest value to the highest, black from zero up and red below;
-  // each label two thirds of a line of text above its line.
+  // Eleven lines, black from zero up and red below, each labelled two thirds of a text line above it.
   const char* labels[] = {"-2.0", "-1.5", "-1.0", "-0.5", "0.0", "0.5", "1.0", "1.5", "2.0", "2.5", "3.0"};
   for (int i = 0; i < 11; ++i) {
     EXPECT_TRUE(At(texts[i], g.PlotLeft, Y(i / 10.0) - 0.6666 * 160, kBlack, labels[i]));
     EXPECT_TRUE(At(lines[i], g.PlotLeft, Y(i / 10.0), i < 4 ? kRed : kBlack));
     EXPECT_EQ(std::pair(lines[i].x2, lines[i].y2), std::pair(g.PlotLeft + g.PlotWidth, lines[i].y1));
   }
-  // Markers at their fractions; blue ticks at left, middle and right, each centring a frequency label
-  // that is moved inward only as far as it must go to stay whole in the 7875-twip drawing area.
+  // Blue ticks at left, middle and right under frequency labels kept whole in the 7875-twip area.
   const double xf[] = {0, 6.5 / 26.25, 1}, yf[] = {0, 1, 0.5};
   const std::pair<const char*, int> frequencies[] = {{"16.6", 1}, {"3.5", 0}, {"29.75", 2}};
   for (int i = 0; i < 3; ++i) {
@@ -178,8 +176,7 @@ TEST_F(PlotDrawing, LinearScaleWithGridMarkersTicksFrequencyLabelsAndTitle) {
   EXPECT_TRUE(At(texts.back(), g.PlotLeft + (g.PlotWidth - 1600) / 2, Y(2 / 3.0), kBlack, kTitle));
 }
 
-// Values all below -95 still top out at -95; equal values label every line alike and put the
-// markers on the middle line, not at a height equal to the value.
+// Values all below -95 top out at -95; equal values put the markers on the middle line.
 TEST_F(PlotDrawing, TheMinus95CeilingAndEqualValues) {
   const std::tuple<std::vector<double>, const char*, const char*, Rgb, std::vector<double>> cases[] = {
       {{-100, -120}, "-120.0", "-95.0", kRed, {0.8, 0}},  // -100 is 20 of the 25 units above -120
@@ -218,6 +215,101 @@ TEST_F(PlotDrawing, LogCurveStopsAtAValueThatIsNotPositive) {
     // The decade labels and the title: no frequency labels.
     EXPECT_EQ(surface.Texts(), (std::vector<std::string>{"1.00", "10.00", "100.00", kTitle}));
   }
+}
+
+// After real scans: whole steps of the network scanned, whatever was opened since; an uncounted file is refused.
+
+
+// Series resistors on a 50-ohm load: 60, 80 and 110 ohms after the first, second and third.
+constexpr const char* kThree = "SeriesR 10 rload=50\nSeriesR 20\nSeriesR 30\n";
+constexpr const char* kTwo = "SeriesR 10 rload=50\nSeriesR 20\n";
+
+struct ScanGroupingTest : ::testing::Test, testing::ScanRig {
+  void Scan() { lastScan = (ScanRig::Scan("1", "2"), messages.shown); }
+  Messages lastScan;
+};
+
+TEST_F(ScanGroupingTest, PointsAreWholeStepsOfTheScannedNetwork) {
+  // Name; what is opened and scanned; the last boxes of the last scan; the |Z| plotted (none: refused).
+  const std::tuple<const char*, std::function<void(ScanGroupingTest&)>, Messages, std::vector<double>> rows[] = {
+      {"WholeScan", [](auto& t) { t.Open(kThree, 4), t.Scan(); },
+       {{"All records processed over the range of 4 frequencies.", "Status"}}, {110, 110, 110, 110}},
+      // 11 whole records: three steps and two elements of a fourth, whose 80 ohms is no point.
+      {"StoppedInsideAStep",
+       [](auto& t) {
+         t.Open(kThree, 100), testing::FileSizeLimit(11 * 68 + 10), t.Scan();
+         EXPECT_EQ(testing::ReadBytes(t.Output()).size(), 11u * 68u);
+       },
+       {{"Run-time error 61 (Disk full) while writing the scan output file. The scan was stopped; the 11 records "
+         "written before it are kept.", "Error in Scan"}},
+       {110, 110, 110}},
+      // Nine points of the two-element scan, not two points grouped by nine elements.
+      {"OtherNetworkOpenedSince",
+       [](auto& t) {
+         t.Open(kTwo, 9), t.Scan();
+         t.Open("ShuntR 1 rload=5\nShuntR 2\nShuntR 3\nShuntR 4\nShuntR 5\nShuntR 6\nShuntR 7\nShuntR 8\nShuntR 9\n", 1);
+       },
+       {{"All records processed over the range of 9 frequencies.", "Status"}}, {80, 80, 80, 80, 80, 80, 80, 80, 80}},
+      {"FileTooLongToCountAfterAGoodScan", [](auto& t) { t.Open(kTwo, 3), t.Scan(), t.Open(kTwo, 16384), t.Scan(); },
+       {{"All records processed over the range of 16384 frequencies.", "Status"},
+        {"File open error, 6", "Fatal Error in Opening Network Data File"}},
+       {}},
+  };
+  for (const auto& [name, run, scanMessages, points] : rows) {
+    SCOPED_TRACE(name);
+    files.CloseAll();
+    state = NetworkState{};
+    std::filesystem::remove(Output());
+    run(*this);
+    EXPECT_EQ(Messages(lastScan.end() - static_cast<std::ptrdiff_t>(scanMessages.size()), lastScan.end()), scanMessages);
+    messages.shown.clear();
+    PlotData data;
+    data.PlotValues = {-1};
+    EXPECT_EQ(ComputePlot(services, state, {2, false, "50", "5", "0.1"}, data), !points.empty());
+    EXPECT_EQ(data.PlotValues, points.empty() ? std::vector<double>{-1} : points);
+    const Messages refused{{"No Elements in Network or not enough records - Check Input Data!", "Error"}};
+    EXPECT_EQ(messages.shown, points.empty() ? refused : Messages{});
+  }
+}
+
+struct PlotWindow : testing::RecordingMessages, PrinterService {
+  bool Prepare(QPrinter&, QWidget*) override { return false; }
+  PlotData data{2, {1, 2}, {1, 2}, "Voltage (Volts)"};
+  frmPlot plot{data, Reporting{*this, {}}, *this};
+};
+
+// The plot window stays within the desktop; larger all the same, its picture holds only what is shown.
+TEST(PlotDesktop, PictureMemoryBoundedByTheDesktop) {
+  PlotWindow p;
+  frmPlot& plot = p.plot;
+  plot.show();
+  const QSize desktop = plot.screen()->virtualSize();
+  plot.resize(32767, 32767);
+  EXPECT_TRUE(plot.width() <= desktop.width() && plot.height() <= desktop.height());
+  plot.move(-1000, -1000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return plot.pos() == QPoint(-1000, -1000); }));
+  plot.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  plot.resize(3000, 2000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return plot.size() == QSize(3000, 2000); }));
+  // What the desktop shows: the window from its client corner's distance to the desktop's corner.
+  const QPoint shown = plot.screen()->virtualGeometry().topLeft() - plot.mapToGlobal(QPoint(0, 0));
+  EXPECT_EQ(plot.PictureOrigin(), shown);
+  ASSERT_EQ(plot.Picture().size(), desktop);
+  // Grid lines at 3% + 94% (1 - k/10) of 2000 pixels: 1000 and 1188; 1094 lies between them.
+  const auto at = [&](int x, int y) { return plot.Picture().pixelColor(x - shown.x(), y - shown.y()); };
+  EXPECT_TRUE(at(1010, 1000) == Qt::black && at(1010, 1188) == Qt::black && at(1010, 1094) != Qt::black);
+}
+
+// An open plot window redraws its own copy after a refused Compute and Plot, new data only at Redraw.
+TEST(PlotDesktop, OpenPlotWindowKeepsItsCopyAfterARefusal) {
+  PlotWindow p;
+  p.plot.show();
+  const QImage before = p.plot.Picture().copy();
+  p.data = PlotData{3, {5, 6, 7}, {-3, 9, 1}, "Current (Amperes)"};
+  p.plot.Form_Resize();
+  EXPECT_EQ(p.plot.Picture(), before);
+  p.plot.Redraw();
+  EXPECT_NE(p.plot.Picture(), before);
 }
 
 }  // namespace

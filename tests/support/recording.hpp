@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,11 +17,15 @@ struct ShownMessage {
 };
 inline void PrintTo(const ShownMessage& m, std::ostream* out) { *out << "{\"" << m.text << "\", \"" << m.title << "\"}"; }
 
-// Records every message box instead of showing it.
+// Records every message box instead of showing it; onShow runs while the box would be open.
 class RecordingMessages : public MessageBoxes {
  public:
-  void Show(const std::string& text, const std::string& title) override { shown.push_back({text, title}); }
+  void Show(const std::string& text, const std::string& title) override {
+    shown.push_back({text, title});
+    if (onShow) onShow(shown.back());
+  }
   std::vector<ShownMessage> shown;
+  std::function<void(const ShownMessage&)> onShow;
 };
 
 // Records that the program was asked to end.

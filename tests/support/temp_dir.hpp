@@ -1,9 +1,14 @@
 #pragma once
 
+#include <stdlib.h>
 #include <sys/resource.h>
 
-#include <cstddef>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,8 +17,12 @@ namespace tavelin::testing {
 // A fresh folder under the system's temporary folder, removed with everything in it afterwards.
 class TempDir {
  public:
-  TempDir();
-  ~TempDir();
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tavelin-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   const std::filesystem::path& Path() const { return path_; }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
 
@@ -24,15 +33,32 @@ class TempDir {
 // While it lives, a write that would make a file larger than the given size fails as a full disk does.
 class FileSizeLimit {
  public:
-  explicit FileSizeLimit(rlim_t bytes);
-  ~FileSizeLimit();
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of killing us
+    rlimit limited = old_;
+    limited.rlim_cur = bytes;
+    if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) throw std::runtime_error("setrlimit failed");
+  }
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_), std::signal(SIGXFSZ, oldSignal_); }
 
  private:
   rlimit old_{};
   void (*oldSignal_)(int) = nullptr;
 };
 
-void WriteBytes(const std::string& path, const std::vector<std::byte>& bytes);
-std::vector<std::byte> ReadBytes(const std::string& path);
+inline void WriteBytes(const std::string& path, const std::vector<std::byte>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+inline std::vector<std::byte> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::byte> bytes(chars.size());
+  if (!chars.empty()) std::memcpy(bytes.data(), chars.data(), chars.size());
+  return bytes;
+}
 
 }  // namespace tavelin::testing

@@ -55,9 +55,10 @@ def check_export(out, elements, r0, input_csv, nodes_csv, s1p):
     ends = records[elements - 1::elements]
     for name, rows, chosen, nodes in ((input_csv, None, ends, False), (nodes_csv, None, records, True)):
         rows = list(csv.reader(open(name)))
-        head = ["frequency_mhz"] + (["element", "type"] if nodes else [])
-        check(rows[0][:len(head)] == head and rows[0][-1] == "swr" and len(rows[0]) == len(head) + 13,
-              f"{name}: header {rows[0]}")
+        head = ["frequency_mhz"] + (["element", "type"] if nodes else []) + [
+            "voltage_re", "voltage_im", "current_re", "current_im", "impedance_re", "impedance_im", "voltage_mag",
+            "voltage_phase_deg", "current_mag", "current_phase_deg", "impedance_mag", "impedance_phase_deg", "swr"]
+        check(rows[0] == head, f"{name}: header {rows[0]}")
         check(len(rows) == len(chosen) + 1, f"{name}: {len(rows) - 1} rows for {len(chosen)} records")
         for k, (row, rec) in enumerate(zip(rows[1:], chosen)):
             if nodes:
