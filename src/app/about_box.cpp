@@ -134,8 +134,7 @@ void StartSysInfo(KeyValueStore& store, ProgramStarter& starter, MessageBoxes& m
 }
 
 std::string VersionCaption() {
-  return "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-         std::to_string(kVersionRevision);
+  return std::string("Version ") + kVersionText;
 }
 
 frmAbout::frmAbout(QWidget* parent, MessageBoxes& messages, KeyValueStore& store,

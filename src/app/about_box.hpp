@@ -71,7 +71,7 @@ bool GetKeyValue(KeyValueStore& store, std::uint32_t KeyRoot, const std::string&
 // Finds the system information tool through the store and starts it, or shows kSysInfoUnavailable.
 void StartSysInfo(KeyValueStore& store, ProgramStarter& starter, MessageBoxes& messages);
 
-// "Version 3.3.1", from the version that the build states once.
+// "Version " and the version the build states once.
 std::string VersionCaption();
 
 // The about box: name, version, description, and the System Info button.

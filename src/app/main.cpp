@@ -9,6 +9,7 @@
 #include "app/desktop.hpp"
 #include "app/main_window.hpp"
 #include "app/qt_services.hpp"
+#include <tavelin/version.hpp>
 
 int main(int argc, char** argv) {
   // A file-size limit must show up as a failed write, not kill the program mid-scan.
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tavelin"));
-  QApplication::setApplicationVersion(QStringLiteral("3.3.1"));
+  QApplication::setApplicationVersion(QString::fromLatin1(tavelin::kVersionText));
   QApplication::setDesktopFileName(QStringLiteral("org.tavelin.Tavelin"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.tavelin.Tavelin.png")));
   QApplication::setFont(tavelin::FormFont(8.25));

@@ -18,6 +18,7 @@
 #include "app/desktop.hpp"
 #include "plotwindow/form_font.hpp"
 #include "base/run_time_error.hpp"
+#include <tavelin/version.hpp>
 #include "base/number_text.hpp"
 #include "network/element_file.hpp"
 #include "network/frequency_scan.hpp"
@@ -87,7 +88,7 @@ frmArchiveProcessor::frmArchiveProcessor(MainWindowEnvironment environment, QWid
       reporting_{environment_.messages, environment_.locale} {
   MarkAsForm(this);
   setFont(FormFont(8.25));
-  setWindowTitle(QStringLiteral("Tavelin 3.3.1"));
+  setWindowTitle(QStringLiteral("Tavelin ") + QString::fromLatin1(kVersionText));
   CreateMenus();
   CreateControls();
   SetTabOrder();
