@@ -70,7 +70,6 @@ RecordFiles::~RecordFiles() {
     } catch (const RunTimeError&) {
       // Nothing can report it any more.
     }
-    ::close(file.fd);
   }
 }
 
@@ -90,21 +89,19 @@ void RecordFiles::Open(std::int16_t handle, const std::string& path, int recordL
   struct stat before {};
   if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) throw RunTimeError(err::kPathFileAccess);
   constexpr int kFlags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0666);
-  if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+  FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0666));
+  if (!fd.valid() && (errno == EACCES || errno == EPERM || errno == EROFS)) {
     const int first = errno;
-    fd = ::open(path.c_str(), O_RDONLY | kFlags);
-    if (fd < 0) throw RunTimeError(OpenErrorNumber(first));
+    fd = FileDescriptor(::open(path.c_str(), O_RDONLY | kFlags));
+    if (!fd.valid()) throw RunTimeError(OpenErrorNumber(first));
   }
-  if (fd < 0) throw RunTimeError(OpenErrorNumber(errno));
+  if (!fd.valid()) throw RunTimeError(OpenErrorNumber(errno));
   struct stat status {};
-  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    ::close(fd);
-    throw RunTimeError(err::kPathFileAccess);
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) throw RunTimeError(err::kPathFileAccess);
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) throw RunTimeError(err::kPathFileAccess);
   File file;
-  file.fd = fd;
+  file.fd = std::move(fd);
   file.recordLength = recordLength;
   files_.emplace(handle, std::move(file));
 }
@@ -113,8 +110,8 @@ void RecordFiles::Create(std::int16_t handle, const std::string& path, int recor
   if (handle < 1 || handle > kMaxHandle || IsOpen(handle)) throw RunTimeError(err::kBadFileNumber);
   if (path.empty()) throw RunTimeError(err::kPathFileAccess);
   // With O_EXCL nothing that exists is opened, and a link, even one pointing nowhere, is not followed.
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0) {
+  FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
+  if (!fd.valid()) {
     const int error = errno;
     struct stat existing {};
     if (error != EEXIST) throw RunTimeError(OpenErrorNumber(error));
@@ -125,22 +122,22 @@ void RecordFiles::Create(std::int16_t handle, const std::string& path, int recor
   // name no longer leads to it, and another file is in the way.
   struct stat mine {};
   struct stat named {};
-  if (!Lock(fd, F_WRLCK) || ::fstat(fd, &mine) != 0 || ::lstat(path.c_str(), &named) != 0 || !SameFile(mine, named)) {
-    ::close(fd);
+  if (!Lock(fd.get(), F_WRLCK) || ::fstat(fd.get(), &mine) != 0 || ::lstat(path.c_str(), &named) != 0 ||
+      !SameFile(mine, named)) {
     throw RunTimeError(kFileExists);
   }
   File file;
-  file.fd = fd;
+  file.fd = std::move(fd);
   file.recordLength = recordLength;
   files_.emplace(handle, std::move(file));
 }
 
 void RecordFiles::OpenSame(std::int16_t handle, std::int16_t source, int recordLength) {
   if (handle < 1 || handle > kMaxHandle || IsOpen(handle)) throw RunTimeError(err::kBadFileNumber);
-  const int fd = ::fcntl(Get(source).fd, F_DUPFD_CLOEXEC, 0);
-  if (fd < 0) throw RunTimeError(OpenErrorNumber(errno));
+  FileDescriptor fd(::fcntl(Get(source).fd.get(), F_DUPFD_CLOEXEC, 0));
+  if (!fd.valid()) throw RunTimeError(OpenErrorNumber(errno));
   File file;
-  file.fd = fd;
+  file.fd = std::move(fd);
   file.recordLength = recordLength;
   files_.emplace(handle, std::move(file));
 }
@@ -150,28 +147,19 @@ void RecordFiles::Remove(const std::string& path) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     struct stat named {};
     if (::lstat(path.c_str(), &named) != 0 || S_ISDIR(named.st_mode)) throw RunTimeError(err::kFileNotFound);
-    int fd = -1;
+    // Held until after the unlink below, so the lock covers the deletion.
+    FileDescriptor fd;
     if (S_ISREG(named.st_mode)) {
-      fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+      fd = FileDescriptor(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
       struct stat opened {};
-      if (fd >= 0 && (::fstat(fd, &opened) != 0 || !SameFile(opened, named))) {
-        ::close(fd);
-        continue;  // replaced in between
-      }
-      if (fd >= 0 && !Lock(fd, F_RDLCK)) {
-        ::close(fd);
-        throw FileInUseError();
-      }
+      if (fd.valid() && (::fstat(fd.get(), &opened) != 0 || !SameFile(opened, named))) continue;  // replaced in between
+      if (fd.valid() && !Lock(fd.get(), F_RDLCK)) throw FileInUseError();
       // Locked, the file is ours to delete as long as the name still leads to it.
       struct stat now {};
-      if (fd >= 0 && (::lstat(path.c_str(), &now) != 0 || !SameFile(now, named))) {
-        ::close(fd);
-        continue;
-      }
+      if (fd.valid() && (::lstat(path.c_str(), &now) != 0 || !SameFile(now, named))) continue;
     }
     const int result = ::unlink(path.c_str());
     const int error = errno;
-    if (fd >= 0) ::close(fd);
     if (result == 0) return;
     switch (error) {
       case EACCES:
@@ -202,7 +190,7 @@ void RecordFiles::Read(std::int16_t handle, std::int64_t recordNumber, std::span
   const off_t start = static_cast<off_t>((recordNumber - 1) * file.recordLength);
   std::size_t done = 0;
   while (done < out.size()) {
-    const ssize_t n = ::pread(file.fd, out.data() + done, out.size() - done,
+    const ssize_t n = ::pread(file.fd.get(), out.data() + done, out.size() - done,
                               start + static_cast<off_t>(done));
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -229,7 +217,8 @@ std::size_t RecordFiles::ReadRecords(std::int16_t handle, std::int64_t recordNum
   std::size_t done = 0;
   bool failed = false;
   while (done < count * length) {
-    const ssize_t n = ::pread(file.fd, out.data() + done, count * length - done, start + static_cast<off_t>(done));
+    const ssize_t n =
+        ::pread(file.fd.get(), out.data() + done, count * length - done, start + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       failed = n < 0;  // Read raises the error for the record it comes to
@@ -285,7 +274,7 @@ void RecordFiles::WriteNext(std::int16_t handle, std::span<const std::byte> reco
 void RecordFiles::WriteOut(File& file) {
   std::size_t done = 0;
   while (done < file.pending.size()) {
-    const ssize_t n = ::pwrite(file.fd, file.pending.data() + done, file.pending.size() - done,
+    const ssize_t n = ::pwrite(file.fd.get(), file.pending.data() + done, file.pending.size() - done,
                                static_cast<off_t>(file.writeOffset));
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -307,9 +296,9 @@ void RecordFiles::DropPartialRecord(File& file) {
   const std::int64_t partial = file.writeOffset % file.recordLength;
   if (partial == 0) return;
   struct stat status {};
-  if (::fstat(file.fd, &status) == 0 && status.st_size == file.writeOffset) {
+  if (::fstat(file.fd.get(), &status) == 0 && status.st_size == file.writeOffset) {
     // Nothing more can be done when this fails too; the write's own error is what gets reported.
-    [[maybe_unused]] const int result = ::ftruncate(file.fd, static_cast<off_t>(file.writeOffset - partial));
+    [[maybe_unused]] const int result = ::ftruncate(file.fd.get(), static_cast<off_t>(file.writeOffset - partial));
   }
   file.writeOffset -= partial;
 }
@@ -320,7 +309,7 @@ std::int64_t RecordFiles::Length(std::int16_t handle) {
   File& file = Get(handle);
   WriteOut(file);
   struct stat status {};
-  if (::fstat(file.fd, &status) != 0) throw RunTimeError(err::kDeviceIo);
+  if (::fstat(file.fd.get(), &status) != 0) throw RunTimeError(err::kDeviceIo);
   file.measuredLength = static_cast<std::int64_t>(status.st_size);
   return file.measuredLength;
 }
@@ -330,14 +319,8 @@ void RecordFiles::Close(std::int16_t handle) {
   if (it == files_.end()) return;
   File file = std::move(it->second);
   files_.erase(it);
-  const int fd = file.fd;
-  try {
-    WriteOut(file);
-  } catch (...) {
-    ::close(fd);
-    throw;
-  }
-  if (::close(fd) != 0 && errno != EINTR) throw FileWriteError(WriteErrorNumber(errno));
+  WriteOut(file);  // when it fails, file closes on the way out
+  if (file.fd.close() != 0 && errno != EINTR) throw FileWriteError(WriteErrorNumber(errno));
 }
 
 void RecordFiles::CloseAll() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_descriptor.hpp"
 #include "base/run_time_error.hpp"
 
 namespace tavelin {
@@ -81,7 +82,7 @@ class RecordFiles {
 
  private:
   struct File {
-    int fd = -1;
+    FileDescriptor fd;
     int recordLength = 0;
     std::int64_t writeOffset = 0;
     std::int64_t measuredLength = -1;  // the last Length, -1 before any
