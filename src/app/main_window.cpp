@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWindow>
+#include <optional>
 #include <vector>
 
 #include "app/configure_dialog.hpp"
@@ -278,7 +279,7 @@ void frmArchiveProcessor::closeEvent(QCloseEvent* event) {
 void frmArchiveProcessor::Option1_Click(int index) { PlotVariableIndex = static_cast<std::int16_t>(index); }
 
 void frmArchiveProcessor::mnuFileOpen_Click() {
-  const std::string fileName = environment_.fileDialog.GetOpenFileName(this);
+  const std::optional<std::string> fileName = environment_.fileDialog.GetOpenFileName(this);
   const bool opened = OpenElementFile(services_, state_, fileName, [this](std::int16_t count) {
     lblElementsInNetwork->setText(QStringLiteral("Elements In Network: %1").arg(count));
   });

@@ -42,7 +42,7 @@ void QtProgramEnd::EndNow() {
   QApplication::exit(0);
 }
 
-std::string QtFileDialog::GetOpenFileName(QWidget* parent) {
+std::optional<std::string> QtFileDialog::GetOpenFileName(QWidget* parent) {
   KeepSettingsUnwritten();
   QFileDialog dialog(parent);
   dialog.setFileMode(QFileDialog::ExistingFile);
@@ -54,7 +54,7 @@ std::string QtFileDialog::GetOpenFileName(QWidget* parent) {
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
   }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return ToStdString(dialog.selectedFiles().constFirst());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 
 #include "base/messages.hpp"
@@ -23,16 +24,16 @@ class QtProgramEnd : public ProgramEnd {
   void EndNow() override;
 };
 
-// The file-open dialog; returns the chosen path, or an empty name when cancelled.
+// The file-open dialog; returns the chosen path, or nothing when cancelled.
 class FileDialog {
  public:
   virtual ~FileDialog() = default;
-  virtual std::string GetOpenFileName(QWidget* parent) = 0;
+  virtual std::optional<std::string> GetOpenFileName(QWidget* parent) = 0;
 };
 
 class QtFileDialog : public FileDialog {
  public:
-  std::string GetOpenFileName(QWidget* parent) override;
+  std::optional<std::string> GetOpenFileName(QWidget* parent) override;
 };
 
 // The separators of a Qt locale as the number readers and writers want them.

@@ -35,13 +35,18 @@ void ShowElement(const Services& services, NetworkState& state, std::int16_t n) 
                          kProgramTitle);
 }
 
-bool OpenElementFile(const Services& services, NetworkState& state, const std::string& fileName,
+bool OpenElementFile(const Services& services, NetworkState& state, const std::optional<std::string>& fileName,
                      const std::function<void(std::int16_t)>& showCount) {
+  constexpr const char* kOpenErrorTitle = "Error in Opening Archive Record File";
+  if (!fileName) {
+    services.messages.Show("User canceled file open!", kOpenErrorTitle);
+    return false;
+  }
   std::int16_t newHandle = 0;
   bool replaced = false;
   try {
     newHandle = services.files.FreeFile();
-    services.files.Open(newHandle, fileName, kElementRecordLength);
+    services.files.Open(newHandle, *fileName, kElementRecordLength);
     const std::int16_t count = CountRecords(services.files.Length(newHandle), kElementRecordLength);
     // Only a file that opened and counted replaces the network that was open before.
     const std::int16_t previous = state.ElementFile;
@@ -66,11 +71,7 @@ bool OpenElementFile(const Services& services, NetworkState& state, const std::s
         // Nothing was read from it.
       }
     }
-    // The cancel message only for a cancelled dialog: a chosen file that cannot be opened is an error.
-    const bool cancelled = e.Number() == err::kPathFileAccess && fileName.empty();
-    services.messages.Show(
-        cancelled ? std::string("User canceled file open!") : "File open error, " + std::to_string(e.Number()),
-        "Error in Opening Archive Record File");
+    services.messages.Show("File open error, " + std::to_string(e.Number()), kOpenErrorTitle);
     return false;
   }
 }

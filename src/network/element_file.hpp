@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/number_text.hpp"
@@ -24,11 +25,12 @@ void DescribeElement(const ElementRecord& record, std::string& name, double& val
 // Reads element n into state.ElementRecord and shows its one-line description.
 void ShowElement(const Services& services, NetworkState& state, std::int16_t n);
 
-// File > Open once the dialog has given a name: opens the file on a new handle, counts its records,
+// File > Open once the dialog has closed, with no name when it was cancelled, which is reported as
+// such and changes nothing. Otherwise opens the file on a new handle, counts its records,
 // reports the count through showCount, lists every element, and returns true when all of that
 // succeeded. A failure is reported in a message box. A file that cannot be opened or counted
 // leaves the network that was open before untouched; otherwise the new file replaces it.
-bool OpenElementFile(const Services& services, NetworkState& state, const std::string& fileName,
+bool OpenElementFile(const Services& services, NetworkState& state, const std::optional<std::string>& fileName,
                      const std::function<void(std::int16_t)>& showCount);
 
 }  // namespace tavelin

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,7 +26,10 @@ struct WindowRig : FileDialog, PrinterService, ProgramStarter, DocumentShell {
   explicit WindowRig(const std::string& programFolder, NumberLocale locale = {})
       : window({messages, end, *this, *this, registry, *this, *this, programFolder, locale}) {}
 
-  std::string GetOpenFileName(QWidget*) override { return next < names.size() ? names[next++] : ""; }
+  std::optional<std::string> GetOpenFileName(QWidget*) override {
+    const std::string name = next < names.size() ? names[next++] : "";
+    return name.empty() ? std::nullopt : std::optional(name);
+  }
   bool Prepare(QPrinter& printer, QWidget*) override {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdfPath));
