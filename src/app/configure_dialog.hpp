@@ -15,7 +15,7 @@ namespace tavelin {
 
 // Shows the number-of-steps dialog modally and returns when it closes: true when OK stored a new
 // StepCount, false when the dialog was closed without storing.
-bool ShowConfigureDialog(QWidget* parent, MessageBoxes& messages, std::int16_t& StepCount);
+[[nodiscard]] bool ShowConfigureDialog(QWidget* parent, MessageBoxes& messages, std::int16_t& StepCount);
 
 // What OK makes of the entry: the lenient reading rounded half to even, or nothing when the rounded
 // value lies outside -32768..32767 (a count that cannot be stored must not be wrapped).

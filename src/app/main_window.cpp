@@ -325,9 +325,9 @@ void frmArchiveProcessor::EnablePlotControls() {
 }
 
 // The modal dialogs return when closed; the main window is active again, and the focus goes back
-// to the lower bound.
+// to the lower bound, whether or not OK stored a new count.
 void frmArchiveProcessor::mnuConfigNumberOfSteps_Click() {
-  ShowConfigureDialog(this, environment_.messages, state_.StepCount);
+  static_cast<void>(ShowConfigureDialog(this, environment_.messages, state_.StepCount));
   Form_Activate();
 }
 

@@ -30,7 +30,8 @@ void ShowElement(const Services& services, NetworkState& state, std::int16_t n);
 // reports the count through showCount, lists every element, and returns true when all of that
 // succeeded. A failure is reported in a message box. A file that cannot be opened or counted
 // leaves the network that was open before untouched; otherwise the new file replaces it.
-bool OpenElementFile(const Services& services, NetworkState& state, const std::optional<std::string>& fileName,
-                     const std::function<void(std::int16_t)>& showCount);
+[[nodiscard]] bool OpenElementFile(const Services& services, NetworkState& state,
+                                   const std::optional<std::string>& fileName,
+                                   const std::function<void(std::int16_t)>& showCount);
 
 }  // namespace tavelin

@@ -18,12 +18,12 @@ enum class DeleteOutcome {
 };
 
 // Closes both output handles and deletes the old file; every outcome but kDeleted has been reported.
-DeleteOutcome DeleteOutputFile(const Services& services, NetworkState& state);
+[[nodiscard]] DeleteOutcome DeleteOutputFile(const Services& services, NetworkState& state);
 
 // Creates the new, empty file on OutputWriteFile, never through anything already at its name. A
 // failing step is reported and the next one runs; returns whether the file ended up open for
 // writing. When it did not, OutputWriteFile is 0 and failure holds the error number.
-bool CreateOutputFile(const Services& services, NetworkState& state, int& failure);
+[[nodiscard]] bool CreateOutputFile(const Services& services, NetworkState& state, int& failure);
 
 // Completes OutputRecord from the current element and frequency, appends it, and carries its
 // voltage and current into the node state.
@@ -34,6 +34,6 @@ void WriteOutputRecord(const Services& services, NetworkState& state);
 // the plot controls can be enabled; a failure has been reported. With no file created, the failure
 // is createFailure (CreateOutputFile's) and OutputReadFile stays 0. OutputElementCount is the
 // element count of the scan when the file was counted, and 0 otherwise.
-bool ReopenOutputFile(const Services& services, NetworkState& state, int createFailure = 0);
+[[nodiscard]] bool ReopenOutputFile(const Services& services, NetworkState& state, int createFailure = 0);
 
 }  // namespace tavelin

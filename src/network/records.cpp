@@ -22,7 +22,7 @@ void Put(std::span<std::byte> bytes, std::size_t offset, const T& value) {
 
 // Each field with its byte offset, once for reading and writing alike.
 template <typename Record, typename Visit>
-void ElementFields(Record& r, Visit&& visit) {
+constexpr void ElementFields(Record& r, Visit&& visit) {
   visit(0, r.LoadResistance);
   visit(8, r.LoadReactance);
   visit(16, r.Unread1);
@@ -41,7 +41,7 @@ void ElementFields(Record& r, Visit&& visit) {
 }
 
 template <typename Record, typename Visit>
-void OutputFields(Record& r, Visit&& visit) {
+constexpr void OutputFields(Record& r, Visit&& visit) {
   visit(0, r.Frequency);
   visit(8, r.Node.VoltageRe);
   visit(16, r.Node.VoltageIm);
@@ -53,6 +53,23 @@ void OutputFields(Record& r, Visit&& visit) {
   visit(64, r.ElementType);
   visit(66, r.ExtraWord);
 }
+
+// True when the fields, in table order, follow one another with no gap or overlap and fill length bytes,
+// so no byte of a record is left unwritten or written twice.
+template <typename Record, typename Table>
+constexpr bool FillsRecord(Table table, std::size_t length) {
+  Record r{};
+  std::size_t next = 0;
+  bool adjoining = true;
+  table(r, [&](std::size_t offset, const auto& field) {
+    adjoining = adjoining && offset == next;
+    next = offset + sizeof field;
+  });
+  return adjoining && next == length;
+}
+
+static_assert(FillsRecord<ElementRecord>([](auto& r, auto&& v) { ElementFields(r, v); }, kElementRecordLength));
+static_assert(FillsRecord<OutputRecord>([](auto& r, auto&& v) { OutputFields(r, v); }, kOutputRecordLength));
 
 }  // namespace
 

@@ -23,20 +23,20 @@ class PrinterService {
  public:
   virtual ~PrinterService() = default;
   // Points printer at its destination; false when there is none (the user cancelled).
-  virtual bool Prepare(QPrinter& printer, QWidget* parent) = 0;
+  [[nodiscard]] virtual bool Prepare(QPrinter& printer, QWidget* parent) = 0;
 };
 
 // The default printer; with none configured, the print dialog, which also offers a PDF file.
 class SystemPrinterService : public PrinterService {
  public:
-  bool Prepare(QPrinter& printer, QWidget* parent) override;
+  [[nodiscard]] bool Prepare(QPrinter& printer, QWidget* parent) override;
 };
 
 // Prints a plot window's drawing area of area pixels on one page at its size on screen (96 dots per
 // inch), shrunk only when it does not fit, at the top-left corner of the printable area: the plot is
 // drawn again at the printer's resolution, with the buttons in their places. False when the printer
 // cannot be opened.
-bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, const PlotData& data,
+[[nodiscard]] bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, const PlotData& data,
                  Rgb textColour, const NumberLocale& locale, const std::vector<const QPushButton*>& buttons);
 
 // The plot window. It draws a copy of the plot data taken when it is created and at each Redraw(),

@@ -46,7 +46,7 @@ struct ScanRig {
   void Open(std::string_view network, std::int16_t steps = 100, const std::string& name = "net.dat") {
     const std::string path = (std::filesystem::path(services.programFolder) / name).string();
     WriteBytes(path, EncodeElementFile(ParseNetworkText(network)));
-    OpenElementFile(services, state, path, [](std::int16_t) {});
+    static_cast<void>(OpenElementFile(services, state, path, [](std::int16_t) {}));
     state.StepCount = steps;
   }
   ScanOutcome Scan(std::string_view lower = "1", std::string_view upper = "2") {
