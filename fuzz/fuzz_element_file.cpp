@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int16_t handle = state.ElementFile;
   const std::int16_t count = state.ElementCount;
   sink.shown.clear();
-  Check(!OpenElementFile(services, state, "", [](std::int16_t) {}), "an empty name opened");
+  Check(!OpenElementFile(services, state, std::nullopt, [](std::int16_t) {}), "a cancel opened a file");
   Check(sink.shown.size() == 1 && sink.shown[0].text == "User canceled file open!", "no cancel message", &sink);
   Check(state.ElementFile == handle && state.ElementCount == count, "a cancelled open changed the network");
   Check(handle == 0 || files.IsOpen(handle), "a cancelled open closed the network");
