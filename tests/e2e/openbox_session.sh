@@ -5,6 +5,7 @@
 # bar is empty, that the whole plot lies inside its drawing area under the frame, and that File >
 # Open wrote no settings. Usage: openbox_session.sh TAVELIN NETWORK [SCREENSHOT-FOLDER]
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/plot_window.sh"
 program="$1"
 network="$2"
 shots="${3:-}"
@@ -137,17 +138,7 @@ sleep 0.2
 shot 6-swr-selected
 xdotool key shift+Tab shift+Tab shift+Tab shift+Tab Return
 
-plot=""
-for _ in $(seq 600); do
-  for id in $(xdotool search --onlyvisible --class '^Tavelin$' 2>/dev/null); do
-    [ "$id" = "$main" ] && continue
-    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
-    [ "${WIDTH:-0}" -gt 300 ] && plot="$id"
-  done
-  [ -n "$plot" ] && break
-  sleep 0.1
-done
-[ -n "$plot" ] || fail "no plot window after Tab to the selected option, Down to SWR and Enter"
+plot="$(find_plot_window "$main")" || fail "no plot window after Tab to the selected option, Down to SWR and Enter"
 sleep 1
 shot 7-plot
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The part of the real-display test that runs inside the X server; see real_display_test.sh.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/plot_window.sh"
 work="$1"
 network="$2"
 
@@ -94,19 +95,7 @@ menu=$((HEIGHT - 389))
 xdotool mousemove --window "$main" 300 $((menu + 92)) click 1
 xdotool mousemove --window "$main" 340 $((menu + 240)) click 1
 
-# The plot window has no caption: it is the program's other large window.
-plot=""
-deadline=$((SECONDS + 60))
-while [ $SECONDS -lt $deadline ]; do
-  for id in $(xdotool search --onlyvisible --class '^Tavelin$' 2>/dev/null); do
-    [ "$id" = "$main" ] && continue
-    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
-    [ "${WIDTH:-0}" -gt 300 ] && plot="$id"
-  done
-  [ -n "$plot" ] && break
-  sleep 0.1
-done
-[ -n "$plot" ] || fail "no plot window"
+plot="$(find_plot_window "$main")" || fail "no plot window"
 sleep 0.5
 import -window "$plot" "$work/plot.png"
 blue=$(convert "$work/plot.png" -fill black +opaque "rgb(0,0,255)" -fill white -opaque "rgb(0,0,255)" \
