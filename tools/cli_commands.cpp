@@ -11,12 +11,12 @@
 #include <charconv>
 #include <cmath>
 #include <complex>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 
+#include "base/platform_files.hpp"
 #include "base/record_files.hpp"
 #include "base/run_time_error.hpp"
 #include "network/element_file.hpp"
@@ -412,8 +412,7 @@ int Export(const Arguments& arguments) {
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, const std::function<int(const Arguments&)>& plot) {
-  // A file-size limit must show up as a failed write, not kill the program mid-scan.
-  std::signal(SIGXFSZ, SIG_IGN);
+  tavelin::platform::IgnoreFileSizeSignal();
   std::vector<std::string> words(argv + 1, argv + argc);
   for (const std::string& word : words) {
     if (word == "--help" || word == "-h") {

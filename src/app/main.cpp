@@ -1,19 +1,18 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLocale>
-#include <csignal>
 #include <cstdio>
 #include <string>
 
 #include "plotwindow/form_font.hpp"
+#include "base/platform_files.hpp"
 #include "app/desktop.hpp"
 #include "app/main_window.hpp"
 #include "app/qt_services.hpp"
 #include <tavelin/version.hpp>
 
 int main(int argc, char** argv) {
-  // A file-size limit must show up as a failed write, not kill the program mid-scan.
-  std::signal(SIGXFSZ, SIG_IGN);
+  tavelin::platform::IgnoreFileSizeSignal();
   if (const std::string problem = tavelin::DisplayProblem(); !problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     return 1;

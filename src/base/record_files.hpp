@@ -7,16 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "base/file_descriptor.hpp"
+#include "base/platform_files.hpp"
 #include "base/run_time_error.hpp"
 
 namespace tavelin {
-
-// The file is held by another program (see RecordFiles::Remove).
-class FileInUseError : public RunTimeError {
- public:
-  FileInUseError() : RunTimeError(err::kPermissionDenied, "File in use by another program") {}
-};
 
 // The numbered random-access files of the program: a small table of handles, each a file of
 // fixed-length records numbered from 1. Failures raise RunTimeError with the file error numbers
@@ -82,7 +76,7 @@ class RecordFiles {
 
  private:
   struct File {
-    FileDescriptor fd;
+    platform::OpenFile fd;
     int recordLength = 0;
     std::int64_t writeOffset = 0;
     std::int64_t measuredLength = -1;  // the last Length, -1 before any

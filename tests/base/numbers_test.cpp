@@ -114,6 +114,12 @@ TEST(Conversions, CIntHalvesToEvenWithinSixteenBitsAndCSngOverflowsBeyondSingleR
 }
 
 
+#ifdef _WIN32
+constexpr const char* kNullDevice = "NUL";
+#else
+constexpr const char* kNullDevice = "/dev/null";
+#endif
+
 struct RecordFilesTest : ::testing::Test {
   testing::TempDir dir;
   RecordFiles files;
@@ -127,7 +133,7 @@ TEST_F(RecordFilesTest, HandsOutTheLowestFreeHandleAndOpensOnlyRegularFiles) {
   EXPECT_EQ(files.FreeFile(), 1);
   EXPECT_NO_THROW(files.Close(1));
   EXPECT_EQ(ErrorOf([&] { files.Open(2, dir.File("c"), 4); }), 52);
-  for (const std::string& path : {std::string(), dir.Path().string(), std::string("/dev/null")}) {
+  for (const std::string& path : {std::string(), dir.Path().string(), std::string(kNullDevice)}) {
     EXPECT_EQ(ErrorOf([&] { files.Open(3, path, 4); }), 75) << path;
   }
   EXPECT_EQ(ErrorOf([&] { files.Open(3, dir.File("no/such/folder.dat"), 4); }), 76);

@@ -1,10 +1,13 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#endif
 
 #include <complex>
+#include <fstream>
 
 #include "support/scan_rig.hpp"
 
@@ -111,6 +114,14 @@ TEST_F(ScanTest, TheLargestFileIsCountedAndOneRecordMoreIsRefused) {
   EXPECT_TRUE(files.IsOpen(state.OutputReadFile));
 }
 
+#ifdef _WIN32
+// Windows refuses to delete a read-only file.
+bool Protect(const std::string& file, bool on) {
+  std::error_code error;
+  std::filesystem::permissions(file, on ? std::filesystem::perms::owner_read : std::filesystem::perms::owner_all, error);
+  return !error;
+}
+#else
 // Made impossible to delete, even for root, by the immutable attribute where the file system has it.
 bool Protect(const std::string& file, bool on) {
   const int fd = ::open(file.c_str(), O_RDONLY);
@@ -119,6 +130,7 @@ bool Protect(const std::string& file, bool on) {
                     (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
   return ::close(fd), done;
 }
+#endif
 
 TEST_F(ScanTest, AnOutputFileThatMayNotBeDeletedEndsTheProgram) {
   Open("SeriesR 10 rload=50\n");
@@ -153,10 +165,11 @@ TEST_F(ScanTest, AnElementFileChangedDuringTheScanIsSeenAtTheNextRead) {
     Open(text, 5);
     messages.onShow = [&, atMessage = atMessage, change = change](const ShownMessage&) {
       if (static_cast<int>(messages.shown.size()) != atMessage) return;
-      const int fd = ::open(folder.File("net.dat").c_str(), O_WRONLY);
+      const std::string net = folder.File("net.dat");
       const double value = 77.0;
-      EXPECT_TRUE(change < 0 ? ::ftruncate(fd, -change) == 0 : ::pwrite(fd, &value, 8, change * 124 - 44) == 8);
-      ::close(fd);
+      if (change < 0) return std::filesystem::resize_file(net, -change);  // throws when it fails
+      std::fstream file(net, std::ios::in | std::ios::out | std::ios::binary);
+      EXPECT_TRUE(file.seekp(change * 124 - 44).write(reinterpret_cast<const char*>(&value), 8).flush());
     };
     Scan("1", "30");
     messages.onShow = nullptr;

@@ -1,13 +1,16 @@
 #pragma once
 
-#include <stdlib.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 
 #include <csignal>
+#endif
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,9 +21,13 @@ namespace tavelin::testing {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavelin-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto name = std::filesystem::temp_directory_path() / ("tavelin-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(name)) path_ = name;
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder");
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all);  // private, as mkdtemp made it
   }
   ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   const std::filesystem::path& Path() const { return path_; }
@@ -30,6 +37,7 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+#ifndef _WIN32  // Windows has no file-size limit of a process
 // While it lives, a write that would make a file larger than the given size fails as a full disk does.
 class FileSizeLimit {
  public:
@@ -46,6 +54,7 @@ class FileSizeLimit {
   rlimit old_{};
   void (*oldSignal_)(int) = nullptr;
 };
+#endif
 
 inline void WriteBytes(const std::string& path, const std::vector<std::byte>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

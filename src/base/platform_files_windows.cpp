@@ -1,0 +1,192 @@
+#ifdef _WIN32
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0A00  // for the disposition that removes the name at once; older systems fall back
+#endif
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <algorithm>
+
+#include "base/platform_files.hpp"
+
+namespace tavelin::platform {
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr int kFileExists = 17;  // what the POSIX build reports for an existing file, so the messages agree
+constexpr std::size_t kMostPerCall = 1u << 30;
+
+HANDLE Handle(const OpenFile& file) { return reinterpret_cast<HANDLE>(file.get()); }
+OpenFile Own(HANDLE handle) { return OpenFile(reinterpret_cast<NativeFile>(handle)); }
+
+// File names are UTF-8 in the program and UTF-16 to the system; a name that is no UTF-8 names nothing.
+std::wstring Wide(const std::string& path) {
+  if (path.empty()) return {};
+  const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  if (size <= 0) throw RunTimeError(err::kPathFileAccess);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), wide.data(), size);
+  return wide;
+}
+
+bool IsFolder(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+// Device names (NUL, COM1, CON, ...) and pipes resolve to the device namespace, whatever folder they stand in.
+bool IsDevice(const std::wstring& name) {
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD length = ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {
+    full.resize(length);
+    length = ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  return length >= 4 && full.compare(0, 4, L"\\\\.\\") == 0;
+}
+
+int OpenErrorNumber(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH: return err::kPathNotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return err::kPermissionDenied;
+    case ERROR_TOO_MANY_OPEN_FILES: return err::kTooManyFiles;
+    default: return err::kPathFileAccess;
+  }
+}
+
+int WriteErrorNumber(DWORD error) {
+  switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_FILE_TOO_LARGE:
+    case ERROR_DISK_QUOTA_EXCEEDED: return err::kDiskFull;
+    case ERROR_INVALID_HANDLE: return err::kBadFileNumber;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_LOCK_VIOLATION: return err::kPermissionDenied;
+    default: return err::kDeviceIo;
+  }
+}
+
+OVERLAPPED At(std::int64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset));
+  at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+  return at;
+}
+
+}  // namespace
+
+int CloseFile(NativeFile file) noexcept {
+  return ::CloseHandle(reinterpret_cast<HANDLE>(file)) ? 0 : WriteErrorNumber(::GetLastError());
+}
+
+OpenFile OpenRegularFile(const std::string& path) {
+  const std::wstring name = Wide(path);
+  // Folders and devices are refused before they are opened, as opening a device can act on it.
+  if (IsFolder(::GetFileAttributesW(name.c_str())) || IsDevice(name)) throw RunTimeError(err::kPathFileAccess);
+  OpenFile file = Own(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    const DWORD first = ::GetLastError();
+    if (OpenErrorNumber(first) != err::kPermissionDenied) throw RunTimeError(OpenErrorNumber(first));
+    file = Own(::CreateFileW(name.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) throw RunTimeError(OpenErrorNumber(first));
+  }
+  if (::GetFileType(Handle(file)) != FILE_TYPE_DISK) throw RunTimeError(err::kPathFileAccess);
+  return file;
+}
+
+OpenFile CreateHeldFile(const std::string& path) {
+  const std::wstring name = Wide(path);
+  // CREATE_NEW opens nothing that exists, and with the reparse point flag a link, even one pointing
+  // nowhere, is an existing name. Not sharing deletion holds the file from its creation on: nobody
+  // can delete or rename it while this handle or a duplicate of it is open, and the system ends
+  // the hold with the last of them, a crash included.
+  OpenFile file = Own(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid()) {
+    const DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (IsFolder(attributes)) throw RunTimeError(err::kPathFileAccess);
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || attributes != INVALID_FILE_ATTRIBUTES) {
+      throw RunTimeError(kFileExists);
+    }
+    throw RunTimeError(OpenErrorNumber(error));
+  }
+  return file;
+}
+
+OpenFile DuplicateFile(const OpenFile& file) {
+  HANDLE copy = nullptr;
+  if (!::DuplicateHandle(::GetCurrentProcess(), Handle(file), ::GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+    throw RunTimeError(OpenErrorNumber(::GetLastError()));
+  }
+  return Own(copy);
+}
+
+void RemoveUnlessHeld(const std::string& path) {
+  const std::wstring name = Wide(path);
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || IsFolder(attributes)) throw RunTimeError(err::kFileNotFound);
+  // Deleted through the handle that was opened, so what is deleted is what was checked; a link is
+  // opened itself, not what it points to.
+  const OpenFile file = Own(::CreateFileW(name.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) {
+    switch (const DWORD error = ::GetLastError()) {
+      case ERROR_SHARING_VIOLATION: throw FileInUseError();
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND: throw RunTimeError(err::kFileNotFound);
+      default: throw RunTimeError(OpenErrorNumber(error) == err::kPermissionDenied ? err::kPermissionDenied : err::kPathFileAccess);
+    }
+  }
+  // The name goes at once where the system can, so a new file can take it while a reader elsewhere
+  // still has the old one open; elsewhere it goes with the last handle.
+  FILE_DISPOSITION_INFO_EX now{FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS};
+  FILE_DISPOSITION_INFO later{TRUE};
+  if (!::SetFileInformationByHandle(Handle(file), FileDispositionInfoEx, &now, sizeof now) &&
+      !::SetFileInformationByHandle(Handle(file), FileDispositionInfo, &later, sizeof later)) {
+    throw RunTimeError(::GetLastError() == ERROR_ACCESS_DENIED ? err::kPermissionDenied : err::kPathFileAccess);
+  }
+}
+
+std::int64_t ReadAt(const OpenFile& file, std::byte* out, std::size_t size, std::int64_t offset) noexcept {
+  OVERLAPPED at = At(offset);
+  DWORD n = 0;
+  if (::ReadFile(Handle(file), out, static_cast<DWORD>(std::min(size, kMostPerCall)), &n, &at)) return n;
+  return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+}
+
+std::int64_t WriteAt(const OpenFile& file, const std::byte* data, std::size_t size, std::int64_t offset) noexcept {
+  OVERLAPPED at = At(offset);
+  DWORD n = 0;
+  if (::WriteFile(Handle(file), data, static_cast<DWORD>(std::min(size, kMostPerCall)), &n, &at)) return n;
+  return -WriteErrorNumber(::GetLastError());
+}
+
+std::int64_t FileSize(const OpenFile& file) noexcept {
+  LARGE_INTEGER size{};
+  return ::GetFileSizeEx(Handle(file), &size) ? size.QuadPart : -1;
+}
+
+bool Truncate(const OpenFile& file, std::int64_t length) noexcept {
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = length;
+  return ::SetFileInformationByHandle(Handle(file), FileEndOfFileInfo, &end, sizeof end) != 0;
+}
+
+// Windows has no signal for a file grown past a limit: such a write fails with an error, which is
+// what the program reports.
+void IgnoreFileSizeSignal() noexcept {}
+
+}  // namespace tavelin::platform
+#endif
