@@ -1,7 +1,4 @@
 #ifdef _WIN32
-#ifndef _WIN32_WINNT
-#define _WIN32_WINNT 0x0A00  // for the disposition that removes the name at once; older systems fall back
-#endif
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
@@ -17,6 +14,11 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr int kFileExists = 17;  // what the POSIX build reports for an existing file, so the messages agree
 constexpr std::size_t kMostPerCall = 1u << 30;
+// Windows 10's disposition that takes the name away at once (FileDispositionInfoEx, with
+// FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS); the headers offer it only
+// to programs that need Windows 10, and older systems refuse it.
+constexpr auto kDispositionNow = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr DWORD kDeleteNow = 0x1 | 0x2;
 
 HANDLE Handle(const OpenFile& file) { return reinterpret_cast<HANDLE>(file.get()); }
 OpenFile Own(HANDLE handle) { return OpenFile(reinterpret_cast<NativeFile>(handle)); }
@@ -66,8 +68,7 @@ int WriteErrorNumber(DWORD error) {
   switch (error) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_FILE_TOO_LARGE:
-    case ERROR_DISK_QUOTA_EXCEEDED: return err::kDiskFull;
+    case ERROR_FILE_TOO_LARGE: return err::kDiskFull;
     case ERROR_INVALID_HANDLE: return err::kBadFileNumber;
     case ERROR_ACCESS_DENIED:
     case ERROR_LOCK_VIOLATION: return err::kPermissionDenied;
@@ -80,6 +81,29 @@ OVERLAPPED At(std::int64_t offset) {
   at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset));
   at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
   return at;
+}
+
+// Locks one byte far past any record without waiting: an exclusive lock holds the file, a shared
+// lock tests that nobody holds it. Windows locks bar reads and writes of what they cover, so the
+// byte is one that nobody reads. The lock ends with the last handle on the open file (a duplicate
+// keeps it) or with the program, crash included. False only when another holder has the file; a
+// file system without locks protects nothing but refuses nothing.
+bool Lock(const OpenFile& file, DWORD flags) {
+  constexpr std::int64_t kHeldByte = std::int64_t{1} << 62;
+  OVERLAPPED at = At(kHeldByte);
+  return ::LockFileEx(Handle(file), flags | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) ||
+         ::GetLastError() != ERROR_LOCK_VIOLATION;
+}
+
+bool SameFile(const OpenFile& file, const std::wstring& name) {
+  const OpenFile named = Own(::CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION mine{};
+  BY_HANDLE_FILE_INFORMATION there{};
+  return named.valid() && ::GetFileInformationByHandle(Handle(file), &mine) &&
+         ::GetFileInformationByHandle(Handle(named), &there) &&
+         mine.dwVolumeSerialNumber == there.dwVolumeSerialNumber && mine.nFileIndexHigh == there.nFileIndexHigh &&
+         mine.nFileIndexLow == there.nFileIndexLow;
 }
 
 }  // namespace
@@ -107,11 +131,9 @@ OpenFile OpenRegularFile(const std::string& path) {
 OpenFile CreateHeldFile(const std::string& path) {
   const std::wstring name = Wide(path);
   // CREATE_NEW opens nothing that exists, and with the reparse point flag a link, even one pointing
-  // nowhere, is an existing name. Not sharing deletion holds the file from its creation on: nobody
-  // can delete or rename it while this handle or a duplicate of it is open, and the system ends
-  // the hold with the last of them, a crash included.
-  OpenFile file = Own(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  // nowhere, is an existing name.
+  OpenFile file = Own(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid()) {
     const DWORD error = ::GetLastError();
     const DWORD attributes = ::GetFileAttributesW(name.c_str());
@@ -121,6 +143,9 @@ OpenFile CreateHeldFile(const std::string& path) {
     }
     throw RunTimeError(OpenErrorNumber(error));
   }
+  // Between creation and lock another program may have taken the new file for deletion; then the
+  // name no longer leads to it, and another file is in the way.
+  if (!Lock(file, LOCKFILE_EXCLUSIVE_LOCK) || !SameFile(file, name)) throw RunTimeError(kFileExists);
   return file;
 }
 
@@ -137,10 +162,13 @@ void RemoveUnlessHeld(const std::string& path) {
   const std::wstring name = Wide(path);
   const DWORD attributes = ::GetFileAttributesW(name.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || IsFolder(attributes)) throw RunTimeError(err::kFileNotFound);
-  // Deleted through the handle that was opened, so what is deleted is what was checked; a link is
-  // opened itself, not what it points to.
-  const OpenFile file = Own(::CreateFileW(name.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
-                                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  // Deleted through the handle that was opened and locked, so what is deleted is what was checked,
+  // under the lock; a link is opened itself, not what it points to, and is not tested. A file that
+  // may not be read cannot be tested either.
+  constexpr DWORD kFlags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+  OpenFile file = Own(::CreateFileW(name.c_str(), DELETE | GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, kFlags, nullptr));
+  const bool readable = file.valid();
+  if (!readable) file = Own(::CreateFileW(name.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, kFlags, nullptr));
   if (!file.valid()) {
     switch (const DWORD error = ::GetLastError()) {
       case ERROR_SHARING_VIOLATION: throw FileInUseError();
@@ -149,11 +177,12 @@ void RemoveUnlessHeld(const std::string& path) {
       default: throw RunTimeError(OpenErrorNumber(error) == err::kPermissionDenied ? err::kPermissionDenied : err::kPathFileAccess);
     }
   }
+  if (readable && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && !Lock(file, 0)) throw FileInUseError();
   // The name goes at once where the system can, so a new file can take it while a reader elsewhere
   // still has the old one open; elsewhere it goes with the last handle.
-  FILE_DISPOSITION_INFO_EX now{FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS};
+  DWORD now = kDeleteNow;
   FILE_DISPOSITION_INFO later{TRUE};
-  if (!::SetFileInformationByHandle(Handle(file), FileDispositionInfoEx, &now, sizeof now) &&
+  if (!::SetFileInformationByHandle(Handle(file), kDispositionNow, &now, sizeof now) &&
       !::SetFileInformationByHandle(Handle(file), FileDispositionInfo, &later, sizeof later)) {
     throw RunTimeError(::GetLastError() == ERROR_ACCESS_DENIED ? err::kPermissionDenied : err::kPathFileAccess);
   }

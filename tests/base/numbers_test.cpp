@@ -141,5 +141,22 @@ TEST_F(RecordFilesTest, HandsOutTheLowestFreeHandleAndOpensOnlyRegularFiles) {
   EXPECT_EQ(ErrorOf([&] { files.Length(2); }), 52);
 }
 
+// Nothing already at the name is opened, and the created file is held while a handle on it stays open.
+TEST_F(RecordFilesTest, CreateTakesOnlyANewNameAndHoldsTheFileAgainstRemove) {
+  const std::vector<std::byte> old{std::byte{1}};
+  testing::WriteBytes(dir.File("old"), old);
+  const std::pair<std::string, int> refused[] = {
+      {dir.File("old"), 17}, {dir.Path().string(), 75}, {dir.File("no/such.dat"), 76}, {"", 75}};
+  for (const auto& [path, error] : refused) EXPECT_EQ(ErrorOf([&] { files.Create(1, path, 4); }), error) << path;
+  EXPECT_EQ(testing::ReadBytes(dir.File("old")), old);
+  files.Create(1, dir.File("new"), 4);
+  files.OpenSame(2, 1, 4);
+  files.Close(1);  // the other handle keeps the hold
+  EXPECT_THROW(RecordFiles::Remove(dir.File("new")), FileInUseError);
+  files.Close(2);
+  EXPECT_EQ(ErrorOf([&] { RecordFiles::Remove(dir.File("new")); }), 0);
+  EXPECT_EQ(ErrorOf([&] { RecordFiles::Remove(dir.File("new")); }), 53);
+}
+
 }  // namespace
 }  // namespace tavelin

@@ -52,7 +52,7 @@ std::string Report(testing::ScanRig& program) {
 
 TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsRecords) {
   const Bytes precious(40 * 68, std::byte{0x5A});
-  const auto link = [](const std::string& output, const std::string& to) { fs::create_symlink(to, output); };
+  [[maybe_unused]] const auto link = [](const std::string& output, const std::string& to) { fs::create_symlink(to, output); };
   const auto readOnly = [&](const std::string& output, const std::string&) {
     testing::WriteBytes(output, precious), fs::permissions(output, fs::perms::owner_read);
   };
