@@ -12,7 +12,7 @@ namespace tavelin::platform {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr int kFileExists = 17;  // what the POSIX build reports for an existing file, so the messages agree
+constexpr int kFileExists = 17;  // EEXIST, which the POSIX build reports, so that the messages agree
 constexpr std::size_t kMostPerCall = 1u << 30;
 // Windows 10's disposition that takes the name away at once (FileDispositionInfoEx, with
 // FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS); the headers offer it only
@@ -26,10 +26,11 @@ OpenFile Own(HANDLE handle) { return OpenFile(reinterpret_cast<NativeFile>(handl
 // File names are UTF-8 in the program and UTF-16 to the system; a name that is no UTF-8 names nothing.
 std::wstring Wide(const std::string& path) {
   if (path.empty()) return {};
-  const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  const int length = static_cast<int>(path.size());
+  const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
   if (size <= 0) throw RunTimeError(err::kPathFileAccess);
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), wide.data(), size);
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size);
   return wide;
 }
 
@@ -38,7 +39,7 @@ bool IsFolder(DWORD attributes) {
          (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
-// Device names (NUL, COM1, CON, ...) and pipes resolve to the device namespace, whatever folder they stand in.
+// Device names (NUL, COM1, CON, ...) and pipes resolve to the device namespace, in whatever folder.
 bool IsDevice(const std::wstring& name) {
   std::wstring full(MAX_PATH, L'\0');
   DWORD length = ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
@@ -121,7 +122,8 @@ OpenFile OpenRegularFile(const std::string& path) {
   if (!file.valid()) {
     const DWORD first = ::GetLastError();
     if (OpenErrorNumber(first) != err::kPermissionDenied) throw RunTimeError(OpenErrorNumber(first));
-    file = Own(::CreateFileW(name.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file = Own(::CreateFileW(name.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr));
     if (!file.valid()) throw RunTimeError(OpenErrorNumber(first));
   }
   if (::GetFileType(Handle(file)) != FILE_TYPE_DISK) throw RunTimeError(err::kPathFileAccess);
@@ -166,7 +168,8 @@ void RemoveUnlessHeld(const std::string& path) {
   // under the lock; a link is opened itself, not what it points to, and is not tested. A file that
   // may not be read cannot be tested either.
   constexpr DWORD kFlags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
-  OpenFile file = Own(::CreateFileW(name.c_str(), DELETE | GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, kFlags, nullptr));
+  OpenFile file =
+      Own(::CreateFileW(name.c_str(), DELETE | GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, kFlags, nullptr));
   const bool readable = file.valid();
   if (!readable) file = Own(::CreateFileW(name.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, kFlags, nullptr));
   if (!file.valid()) {
@@ -174,7 +177,9 @@ void RemoveUnlessHeld(const std::string& path) {
       case ERROR_SHARING_VIOLATION: throw FileInUseError();
       case ERROR_FILE_NOT_FOUND:
       case ERROR_PATH_NOT_FOUND: throw RunTimeError(err::kFileNotFound);
-      default: throw RunTimeError(OpenErrorNumber(error) == err::kPermissionDenied ? err::kPermissionDenied : err::kPathFileAccess);
+      default:
+        throw RunTimeError(OpenErrorNumber(error) == err::kPermissionDenied ? err::kPermissionDenied
+                                                                            : err::kPathFileAccess);
     }
   }
   if (readable && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && !Lock(file, 0)) throw FileInUseError();
