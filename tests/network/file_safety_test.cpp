@@ -52,7 +52,9 @@ std::string Report(testing::ScanRig& program) {
 
 TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsRecords) {
   const Bytes precious(40 * 68, std::byte{0x5A});
-  [[maybe_unused]] const auto link = [](const std::string& output, const std::string& to) { fs::create_symlink(to, output); };
+  [[maybe_unused]] const auto link = [](const std::string& output, const std::string& to) {
+    fs::create_symlink(to, output);
+  };
   const auto readOnly = [&](const std::string& output, const std::string&) {
     testing::WriteBytes(output, precious), fs::permissions(output, fs::perms::owner_read);
   };
@@ -60,12 +62,12 @@ TEST(OutputFileSafety, NothingPlantedAtTheOutputNameIsWrittenThroughOrReadAsReco
   // Name, the box during which the obstacle is planted ("" before the scan), the obstacle, the boxes.
   using Plant = std::function<void(const std::string& output, const std::string& elsewhere)>;
   const std::tuple<const char*, const char*, Plant, Boxes> rows[] = {
-#ifndef _WIN32  // links need a privilege there, and nobody can delete the held output file
+#ifndef _WIN32  // links need a privilege on Windows
       {"LinkToAFileElsewhere", "Warning", link, kExisting},
       {"DanglingLink", "Warning", [](auto& output, auto& to) { fs::create_symlink(to + ".new", output); }, kExisting},
 #endif
       {"ReadOnlyFileOf40Records", "Warning", readOnly, kExisting},
-#ifndef _WIN32
+#ifndef _WIN32  // a link; and a deleted file that is open keeps its name on older Windows and wine
       {"LinkBeforeTheScanIsDeletedItself", "", link, {kStatus}},
       {"FileReplacedWhileTheStatusBoxIsOpen", "Status", [&](auto& output, auto& e) { fs::remove(output), readOnly(output, e); },
        {kNoOldFile, kStatus}},
