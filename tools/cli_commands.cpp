@@ -396,9 +396,9 @@ int Export(const Arguments& arguments) {
     }
     text += Number(record.Frequency) + ',';
     if (allNodes) {
-      const char* name = ElementTypeName(record.ElementType);
+      const std::optional<std::string_view> name = ElementTypeName(record.ElementType);
       text += std::to_string((i % static_cast<std::size_t>(perStep)) + 1) + ',' +
-              (name != nullptr ? std::string(name) : std::to_string(record.ElementType)) + ',';
+              (name ? std::string(*name) : std::to_string(record.ElementType)) + ',';
     }
     for (double value : {node.VoltageRe, node.VoltageIm, node.CurrentRe, node.CurrentIm, node.ImpedanceRe,
                          node.ImpedanceIm}) {
