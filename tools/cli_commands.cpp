@@ -264,13 +264,13 @@ std::string CheckedOutput(const Arguments& arguments) {
 namespace {
 
 // The mode a new file gets from open(): 0666 less the umask, which can only be read by setting it.
-mode_t NewFileMode() {
+mode_t NewFileMode() noexcept {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteAll(int fd, std::string_view bytes) noexcept {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;

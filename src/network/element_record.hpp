@@ -17,10 +17,10 @@ inline constexpr int kElementRecordLength = 124;
 struct ElementRecord {
   double LoadResistance = 0.0;  // only the first record's load is used
   double LoadReactance = 0.0;
-  std::array<std::byte, 24> Unread1{};  // written by the network editor, not used here
+  std::array<std::byte, 24> unread1{};  // written by the network editor, not used here
   double LineZ0Resistance = 0.0;
   double LineZ0Reactance = 0.0;
-  std::array<std::byte, 8> Unread2{};
+  std::array<std::byte, 8> unread2{};
   double LineLoss = 0.0;        // dB per 100 feet
   double VelocityFactor = 0.0;  // fraction of the speed of light
   double ElementValue = 0.0;    // ohms, uH, pF, or metres for stubs and lines

@@ -25,10 +25,10 @@ template <typename Record, typename Visit>
 constexpr void ElementFields(Record& r, Visit&& visit) {
   visit(0, r.LoadResistance);
   visit(8, r.LoadReactance);
-  visit(16, r.Unread1);
+  visit(16, r.unread1);
   visit(40, r.LineZ0Resistance);
   visit(48, r.LineZ0Reactance);
-  visit(56, r.Unread2);
+  visit(56, r.unread2);
   visit(64, r.LineLoss);
   visit(72, r.VelocityFactor);
   visit(80, r.ElementValue);
