@@ -191,4 +191,10 @@ std::string FormatGeneral(double value, const NumberLocale& locale) {
   return text;
 }
 
+std::string FormatShortest(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
 }  // namespace tavelin

@@ -6,6 +6,8 @@
 #include <optional>
 #include <span>
 
+#include "base/number_text.hpp"
+
 namespace tavelin {
 
 namespace {
@@ -64,12 +66,6 @@ std::optional<std::int16_t> TypeCode(std::string_view word) noexcept {
     if (word == ElementTypeName(code)) return code;
   }
   return ParseInt16(word);
-}
-
-std::string Shortest(double value) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
 }
 
 // Fields that a line must carry even when they are zero, so a description reads back as written.
@@ -164,11 +160,11 @@ std::string FormatNetworkText(const std::vector<ElementRecord>& records) {
   for (const ElementRecord& r : records) {
     const std::optional<std::string_view> name = ElementTypeName(r.ElementType);
     text += name ? std::string(*name) : std::to_string(r.ElementType);
-    text += ' ' + Shortest(r.ElementValue);
+    text += ' ' + FormatShortest(r.ElementValue);
     for (const Field& f : kFields) {
       const double v = r.*(f.member);
       if (v != 0.0 || std::signbit(v) || Required(f.name, r.ElementType, &r == &records.front())) {
-        text += std::string(" ") + f.name + '=' + Shortest(v);
+        text += std::string(" ") + f.name + '=' + FormatShortest(v);
       }
     }
     if (r.ExtraWord != 0) text += " extra=" + std::to_string(r.ExtraWord);
