@@ -70,8 +70,7 @@ bool ReadSettings(const Services& services, const PlotRequest& request, Settings
                        " box holds a number too large to use.", settings.minValue);
 }
 
-// The SWR against normalizer. Outputs that a routine leaves untouched stay NaN, so a value that could
-// not be computed shows as NaN rather than as a neighbour's value.
+// The standing-wave ratio of the node's impedance against normalizer.
 void ComputeSwr(const Reporting& reporting, double normalizer, const ElementOutput& node, double& value) {
   double reflectionRe = kNaN;
   double reflectionIm = kNaN;
@@ -87,7 +86,8 @@ void ComputeSwr(const Reporting& reporting, double normalizer, const ElementOutp
 }
 
 // The chosen variable at the input end: 0..2 the magnitude and 3..5 the angle in degrees of the
-// voltage, the current and the impedance, 6 the SWR. As for the SWR, what cannot be computed is NaN.
+// voltage, the current and the impedance, 6 the SWR. Outputs that a routine leaves untouched stay NaN,
+// so a value that could not be computed shows as NaN rather than as a neighbour's value.
 void ComputeValue(const Reporting& reporting, std::int16_t index, double normalizer,
                   const ElementOutput& node, double& value) {
   if (index == 6) {
