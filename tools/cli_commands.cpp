@@ -264,13 +264,13 @@ std::string CheckedOutput(const Arguments& arguments) {
 namespace {
 
 // The mode a new file gets from open(): 0666 less the umask, which can only be read by setting it.
-mode_t NewFileMode() {
+mode_t NewFileMode() noexcept {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteAll(int fd, std::string_view bytes) noexcept {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
@@ -318,17 +318,11 @@ bool SaveFile(const std::string& path, std::string_view bytes) {
 
 namespace {
 
-std::string Number(double value) {
-  std::array<char, 32> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), result.ptr);
-}
-
 // A positive resistance in ohms, written back as the shortest text that reads as the same number.
 std::string ResistanceText(const std::string& text, const char* option) {
   try {
     const double value = ReadLocaleNumber(text, NumberLocale{});
-    if (value > 0 && std::isfinite(value)) return Number(value);
+    if (value > 0 && std::isfinite(value)) return FormatShortest(value);
   } catch (const RunTimeError&) {
     // Refused below.
   }
@@ -387,24 +381,27 @@ int Export(const Arguments& arguments) {
       const std::complex<double> z(node.ImpedanceRe, node.ImpedanceIm);
       const std::complex<double> s11 = (z - r0) / (z + r0);
       if (!std::isfinite(s11.real()) || !std::isfinite(s11.imag())) {
-        Fail("S11 is undefined at " + Number(record.Frequency) + " MHz (impedance " + Number(z.real()) + " " +
-             Number(z.imag()) + "j ohms); no file written");
+        Fail("S11 is undefined at " + FormatShortest(record.Frequency) + " MHz (impedance " +
+             FormatShortest(z.real()) + " " + FormatShortest(z.imag()) + "j ohms); no file written");
         return kFailed;
       }
-      text += Number(record.Frequency) + ' ' + Number(s11.real()) + ' ' + Number(s11.imag()) + '\n';
+      text += FormatShortest(record.Frequency) + ' ' + FormatShortest(s11.real()) + ' ' +
+              FormatShortest(s11.imag()) + '\n';
       continue;
     }
-    text += Number(record.Frequency) + ',';
+    text += FormatShortest(record.Frequency) + ',';
     if (allNodes) {
-      const char* name = ElementTypeName(record.ElementType);
+      const std::optional<std::string_view> name = ElementTypeName(record.ElementType);
       text += std::to_string((i % static_cast<std::size_t>(perStep)) + 1) + ',' +
-              (name != nullptr ? std::string(name) : std::to_string(record.ElementType)) + ',';
+              (name ? std::string(*name) : std::to_string(record.ElementType)) + ',';
     }
     for (double value : {node.VoltageRe, node.VoltageIm, node.CurrentRe, node.CurrentIm, node.ImpedanceRe,
                          node.ImpedanceIm}) {
-      text += Number(value) + ',';
+      text += FormatShortest(value) + ',';
     }
-    for (std::size_t c : {0u, 3u, 1u, 4u, 2u, 5u, 6u}) text += Number(columns[c][i]) + (c == 6 ? '\n' : ',');
+    for (std::size_t c : {0u, 3u, 1u, 4u, 2u, 5u, 6u}) {
+      text += FormatShortest(columns[c][i]) + (c == 6 ? '\n' : ',');
+    }
   }
   return SaveFile(output, text) ? kDone : kFailed;
 }

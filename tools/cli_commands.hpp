@@ -16,9 +16,9 @@
 
 namespace tavelin::cli {
 
-constexpr int kDone = 0;
-constexpr int kFailed = 1;
-constexpr int kBadArguments = 2;
+inline constexpr int kDone = 0;
+inline constexpr int kFailed = 1;
+inline constexpr int kBadArguments = 2;
 
 // A wrong command line; the caller prints the reason and where the usage is.
 struct ArgumentError {

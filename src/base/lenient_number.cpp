@@ -10,10 +10,10 @@ namespace tavelin {
 
 namespace {
 
-bool IsDropped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsDropped(char c) noexcept { return c == ' ' || c == '\t' || c == '\n'; }
+constexpr bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
 
-int DigitValue(char c) {
+constexpr int DigitValue(char c) noexcept {
   if (IsDigit(c)) return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -22,7 +22,7 @@ int DigitValue(char c) {
 
 // Hexadecimal or octal digits after the prefix. Past 2^53 the sum rounds, but such values lie far
 // outside any range a caller accepts, and past the double range it becomes infinity.
-double ReadRadixDigits(std::string_view digits, int radix) {
+constexpr double ReadRadixDigits(std::string_view digits, int radix) noexcept {
   double value = 0.0;
   for (char c : digits) {
     const int d = DigitValue(c);

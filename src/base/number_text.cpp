@@ -13,10 +13,10 @@ namespace tavelin {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+constexpr bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
 
-bool TakePrefix(std::string_view& rest, std::string_view prefix) {
+constexpr bool TakePrefix(std::string_view& rest, std::string_view prefix) noexcept {
   if (prefix.empty() || rest.substr(0, prefix.size()) != prefix) return false;
   rest.remove_prefix(prefix.size());
   return true;
@@ -41,70 +41,81 @@ void SignificantDigits(double value, std::string& digits, int& exponent) {
   exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
 }
 
-}  // namespace
+// Reading a number: each step takes its part off the front of rest and writes it to ascii in the C
+// locale, for from_chars.
 
-double ReadLocaleNumber(std::string_view text, const NumberLocale& locale) {
+constexpr std::string_view TrimBlanks(std::string_view text) noexcept {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
 
-  std::string ascii;
-  std::string_view rest = text;
+// An optional sign: '-' or the locale's minus sign, or a '+' that is dropped. True when negative.
+bool TakeSign(std::string_view& rest, const NumberLocale& locale, std::string& ascii) {
   if (TakePrefix(rest, "-") || TakePrefix(rest, locale.minus)) {
     ascii.push_back('-');
-  } else {
-    TakePrefix(rest, "+");
+    return true;
   }
-  std::size_t mantissaDigits = 0;
-  int integerDigits = 0;
-  while (!rest.empty() && IsDigit(rest.front())) {
-    ascii.push_back(rest.front());
-    rest.remove_prefix(1);
-    ++mantissaDigits;
-    ++integerDigits;
-  }
-  if (TakePrefix(rest, locale.decimal)) {
-    ascii.push_back('.');
-    while (!rest.empty() && IsDigit(rest.front())) {
-      ascii.push_back(rest.front());
-      rest.remove_prefix(1);
-      ++mantissaDigits;
-    }
-  }
-  if (mantissaDigits == 0) throw RunTimeError(err::kTypeMismatch);
-  long exponent = 0;
-  if (!rest.empty() && (rest.front() == 'e' || rest.front() == 'E')) {
-    rest.remove_prefix(1);
-    ascii.push_back('e');
-    bool negative = false;
-    if (TakePrefix(rest, "-") || TakePrefix(rest, locale.minus)) {
-      ascii.push_back('-');
-      negative = true;
-    } else {
-      TakePrefix(rest, "+");
-    }
-    std::size_t exponentDigits = 0;
-    while (!rest.empty() && IsDigit(rest.front())) {
-      ascii.push_back(rest.front());
-      if (exponent < 100000) exponent = exponent * 10 + (rest.front() - '0');
-      rest.remove_prefix(1);
-      ++exponentDigits;
-    }
-    if (exponentDigits == 0) throw RunTimeError(err::kTypeMismatch);
-    if (negative) exponent = -exponent;
-  }
-  if (!rest.empty()) throw RunTimeError(err::kTypeMismatch);
+  TakePrefix(rest, "+");
+  return false;
+}
 
+// A run of digits, perhaps empty; returns how many.
+std::size_t TakeDigits(std::string_view& rest, std::string& ascii) {
+  std::size_t count = 0;
+  while (count < rest.size() && IsDigit(rest[count])) ++count;
+  ascii.append(rest.substr(0, count));
+  rest.remove_prefix(count);
+  return count;
+}
+
+// An optional exponent: E or e, a sign, at least one digit. Returns its value, held below 10^6 so that
+// a long run of digits cannot overflow; that is far beyond the double range either way.
+long TakeExponent(std::string_view& rest, const NumberLocale& locale, std::string& ascii) {
+  if (rest.empty() || (rest.front() != 'e' && rest.front() != 'E')) return 0;
+  rest.remove_prefix(1);
+  ascii.push_back('e');
+  const bool negative = TakeSign(rest, locale, ascii);
+  const std::size_t start = ascii.size();
+  if (TakeDigits(rest, ascii) == 0) throw RunTimeError(err::kTypeMismatch);
+  long exponent = 0;
+  for (std::size_t i = start; i < ascii.size(); ++i) {
+    if (exponent < 100000) exponent = exponent * 10 + (ascii[i] - '0');
+  }
+  return negative ? -exponent : exponent;
+}
+
+// The value of ascii. Beyond the double range it is too small to hold, and reads as zero, when
+// underflows is set; otherwise it is an overflow (6).
+double FromAscii(const std::string& ascii, bool underflows) {
   double value = 0.0;
   const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
   if (result.ec == std::errc::result_out_of_range) {
-    // Too small to hold reads as zero; too large is an overflow.
-    if (exponent + integerDigits < 0) return ascii.front() == '-' ? -0.0 : 0.0;
+    if (underflows) return ascii.front() == '-' ? -0.0 : 0.0;
     throw RunTimeError(err::kOverflow);
   }
   if (result.ec != std::errc() || result.ptr != ascii.data() + ascii.size()) {
     throw RunTimeError(err::kTypeMismatch);
   }
   return value;
+}
+
+}  // namespace
+
+double ReadLocaleNumber(std::string_view text, const NumberLocale& locale) {
+  std::string_view rest = TrimBlanks(text);
+  std::string ascii;
+  TakeSign(rest, locale, ascii);
+  const int integerDigits = static_cast<int>(TakeDigits(rest, ascii));
+  std::size_t fractionDigits = 0;
+  if (TakePrefix(rest, locale.decimal)) {
+    ascii.push_back('.');
+    fractionDigits = TakeDigits(rest, ascii);
+  }
+  if (integerDigits == 0 && fractionDigits == 0) throw RunTimeError(err::kTypeMismatch);
+  const long exponent = TakeExponent(rest, locale, ascii);
+  if (!rest.empty()) throw RunTimeError(err::kTypeMismatch);
+  return FromAscii(ascii, exponent + integerDigits < 0);
 }
 
 std::string FormatPattern(double value, std::string_view pattern, const NumberLocale& locale) {
@@ -178,6 +189,12 @@ std::string FormatGeneral(double value, const NumberLocale& locale) {
     }
   }
   return text;
+}
+
+std::string FormatShortest(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
 }
 
 }  // namespace tavelin

@@ -28,4 +28,7 @@ std::string FormatPattern(double value, std::string_view pattern, const NumberLo
 // when the exponent is below -4 or above 14.
 std::string FormatGeneral(double value, const NumberLocale& locale);
 
+// The shortest text, with a period, that reads back as the same double ("0.1", "1e+300").
+std::string FormatShortest(double value);
+
 }  // namespace tavelin

@@ -19,9 +19,9 @@ std::int16_t CountRecords(std::int64_t lengthInBytes, int recordLength) {
 }
 
 void DescribeElement(const ElementRecord& record, std::string& name, double& value) {
-  const char* typeName = ElementTypeName(record.ElementType);
-  if (typeName == nullptr) return;
-  name = typeName;
+  const std::optional<std::string_view> typeName = ElementTypeName(record.ElementType);
+  if (!typeName) return;
+  name = *typeName;
   value = record.ElementValue;
 }
 

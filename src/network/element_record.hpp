@@ -3,8 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
-#include <string>
+#include <string_view>
 
 #include "solver/node_state.hpp"
 
@@ -16,10 +17,10 @@ inline constexpr int kElementRecordLength = 124;
 struct ElementRecord {
   double LoadResistance = 0.0;  // only the first record's load is used
   double LoadReactance = 0.0;
-  std::array<std::byte, 24> Unread1{};  // written by the network editor, not used here
+  std::array<std::byte, 24> unread1{};  // written by the network editor, not used here
   double LineZ0Resistance = 0.0;
   double LineZ0Reactance = 0.0;
-  std::array<std::byte, 8> Unread2{};
+  std::array<std::byte, 8> unread2{};
   double LineLoss = 0.0;        // dB per 100 feet
   double VelocityFactor = 0.0;  // fraction of the speed of light
   double ElementValue = 0.0;    // ohms, uH, pF, or metres for stubs and lines
@@ -44,13 +45,18 @@ enum ElementTypeCode : std::int16_t {
   kSerTransLine = 8,
 };
 
-void DecodeElementRecord(std::span<const std::byte, kElementRecordLength> bytes, ElementRecord& record);
-void EncodeElementRecord(const ElementRecord& record, std::span<std::byte, kElementRecordLength> bytes);
+void DecodeElementRecord(std::span<const std::byte, kElementRecordLength> bytes, ElementRecord& record) noexcept;
+void EncodeElementRecord(const ElementRecord& record, std::span<std::byte, kElementRecordLength> bytes) noexcept;
 
-// "SeriesR" ... "SerTransLine"; nullptr for an unlisted code.
-const char* ElementTypeName(std::int16_t code);
+// "SeriesR" ... "SerTransLine"; none for an unlisted code.
+constexpr std::optional<std::string_view> ElementTypeName(std::int16_t code) noexcept {
+  constexpr std::string_view kNames[] = {"SeriesR", "ShuntR",   "SeriesL",     "ShuntL",      "SeriesC",
+                                         "ShuntC",  "StubOpen", "StubShorted", "SerTransLine"};
+  if (code < kSeriesR || code > kSerTransLine) return std::nullopt;
+  return kNames[code];
+}
 
 // The fields the line and stub models read.
-LineParameters LineParametersOf(const ElementRecord& record);
+LineParameters LineParametersOf(const ElementRecord& record) noexcept;
 
 }  // namespace tavelin

@@ -20,7 +20,7 @@ struct OutputRecord {
   std::int16_t ExtraWord = 0;
 };
 
-void DecodeOutputRecord(std::span<const std::byte, kOutputRecordLength> bytes, OutputRecord& record);
-void EncodeOutputRecord(const OutputRecord& record, std::span<std::byte, kOutputRecordLength> bytes);
+void DecodeOutputRecord(std::span<const std::byte, kOutputRecordLength> bytes, OutputRecord& record) noexcept;
+void EncodeOutputRecord(const OutputRecord& record, std::span<std::byte, kOutputRecordLength> bytes) noexcept;
 
 }  // namespace tavelin

@@ -11,12 +11,12 @@ static_assert(std::endian::native == std::endian::little, "record files are litt
 namespace {
 
 template <typename T>
-void Get(std::span<const std::byte> bytes, std::size_t offset, T& value) {
+void Get(std::span<const std::byte> bytes, std::size_t offset, T& value) noexcept {
   std::memcpy(&value, bytes.data() + offset, sizeof value);
 }
 
 template <typename T>
-void Put(std::span<std::byte> bytes, std::size_t offset, const T& value) {
+void Put(std::span<std::byte> bytes, std::size_t offset, const T& value) noexcept {
   std::memcpy(bytes.data() + offset, &value, sizeof value);
 }
 
@@ -25,10 +25,10 @@ template <typename Record, typename Visit>
 constexpr void ElementFields(Record& r, Visit&& visit) {
   visit(0, r.LoadResistance);
   visit(8, r.LoadReactance);
-  visit(16, r.Unread1);
+  visit(16, r.unread1);
   visit(40, r.LineZ0Resistance);
   visit(48, r.LineZ0Reactance);
-  visit(56, r.Unread2);
+  visit(56, r.unread2);
   visit(64, r.LineLoss);
   visit(72, r.VelocityFactor);
   visit(80, r.ElementValue);
@@ -73,30 +73,23 @@ static_assert(FillsRecord<OutputRecord>([](auto& r, auto&& v) { OutputFields(r, 
 
 }  // namespace
 
-void DecodeElementRecord(std::span<const std::byte, kElementRecordLength> bytes, ElementRecord& r) {
+void DecodeElementRecord(std::span<const std::byte, kElementRecordLength> bytes, ElementRecord& r) noexcept {
   ElementFields(r, [&](std::size_t offset, auto& field) { Get(bytes, offset, field); });
 }
 
-void EncodeElementRecord(const ElementRecord& r, std::span<std::byte, kElementRecordLength> bytes) {
+void EncodeElementRecord(const ElementRecord& r, std::span<std::byte, kElementRecordLength> bytes) noexcept {
   ElementFields(r, [&](std::size_t offset, const auto& field) { Put(bytes, offset, field); });
 }
 
-void DecodeOutputRecord(std::span<const std::byte, kOutputRecordLength> bytes, OutputRecord& r) {
+void DecodeOutputRecord(std::span<const std::byte, kOutputRecordLength> bytes, OutputRecord& r) noexcept {
   OutputFields(r, [&](std::size_t offset, auto& field) { Get(bytes, offset, field); });
 }
 
-void EncodeOutputRecord(const OutputRecord& r, std::span<std::byte, kOutputRecordLength> bytes) {
+void EncodeOutputRecord(const OutputRecord& r, std::span<std::byte, kOutputRecordLength> bytes) noexcept {
   OutputFields(r, [&](std::size_t offset, const auto& field) { Put(bytes, offset, field); });
 }
 
-const char* ElementTypeName(std::int16_t code) {
-  static constexpr const char* kNames[] = {"SeriesR", "ShuntR",   "SeriesL",   "ShuntL",      "SeriesC",
-                                           "ShuntC",  "StubOpen", "StubShorted", "SerTransLine"};
-  if (code < 0 || code > kSerTransLine) return nullptr;
-  return kNames[code];
-}
-
-LineParameters LineParametersOf(const ElementRecord& r) {
+LineParameters LineParametersOf(const ElementRecord& r) noexcept {
   LineParameters line;
   line.Z0Re = r.LineZ0Resistance;
   line.Z0Im = r.LineZ0Reactance;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <limits>
 #include <span>
+#include <utility>
 
 #include "base/checked_arithmetic.hpp"
 #include "base/vector_state.hpp"
@@ -42,79 +43,71 @@ bool ReadBox(const Services& services, const std::string& text, const char* box,
   }
 }
 
+// Reads one text box and converts its number; false after telling the user which box holds no usable
+// number, or one that the conversion refuses (what says why).
+template <typename T, typename Convert>
+bool ReadConverted(const Services& services, const std::string& text, const char* box, Convert convert,
+                   const char* what, T& value) {
+  double number = 0.0;
+  if (!ReadBox(services, text, box, number)) return false;
+  try {
+    value = convert(number);
+    return true;
+  } catch (const RunTimeError&) {
+    services.messages.Show(std::string("The ") + box + what, kInvalidInputTitle);
+    return false;
+  }
+}
+
 bool ReadSettings(const Services& services, const PlotRequest& request, Settings& settings) {
   if (request.PlotVariableIndex == 6 &&
       !ReadBox(services, request.normalizerText, "Normalizer for SWR", settings.normalizer)) {
     return false;
   }
-  double decades = 0.0;
-  if (!ReadBox(services, request.decadesText, "Decades for Log Plot", decades)) return false;
-  try {
-    settings.decades = CInt(decades);
-  } catch (const RunTimeError&) {
-    services.messages.Show("The Decades for Log Plot box must hold a number from -32768 to 32767.",
-                           kInvalidInputTitle);
-    return false;
-  }
-  double minValue = 0.0;
-  if (!ReadBox(services, request.minValueText, "Min. Value for Log Plot", minValue)) return false;
-  try {
-    settings.minValue = CSng(minValue);
-  } catch (const RunTimeError&) {
-    services.messages.Show("The Min. Value for Log Plot box holds a number too large to use.",
-                           kInvalidInputTitle);
-    return false;
-  }
-  return true;
+  return ReadConverted(services, request.decadesText, "Decades for Log Plot", CInt,
+                       " box must hold a number from -32768 to 32767.", settings.decades) &&
+         ReadConverted(services, request.minValueText, "Min. Value for Log Plot", CSng,
+                       " box holds a number too large to use.", settings.minValue);
 }
 
-// The chosen variable at the input end. Outputs that a routine leaves untouched stay NaN, so a value
-// that could not be computed shows as NaN rather than as a neighbour's value.
-void ComputeValue(const Reporting& reporting, std::int16_t index, double normalizer,
-                  const ElementOutput& node, double& value) {
+// The standing-wave ratio of the node's impedance against normalizer.
+void ComputeSwr(const Reporting& reporting, double normalizer, const ElementOutput& node, double& value) {
+  double reflectionRe = kNaN;
+  double reflectionIm = kNaN;
+  const double numeratorRe = Checked(Num(node.ImpedanceRe) - normalizer);
+  const double denominatorRe = Checked(Num(node.ImpedanceRe) + normalizer);
+  CQuotient(reporting, numeratorRe, node.ImpedanceIm, denominatorRe, node.ImpedanceIm, reflectionRe, reflectionIm);
   double magnitude = kNaN;
   double angle = kNaN;
-  switch (index) {
-    case 0:
-      CPolar(reporting, node.VoltageRe, node.VoltageIm, magnitude, angle);
-      value = magnitude;
-      break;
-    case 1:
-      CPolar(reporting, node.CurrentRe, node.CurrentIm, magnitude, angle);
-      value = magnitude;
-      break;
-    case 2:
-      CPolar(reporting, node.ImpedanceRe, node.ImpedanceIm, magnitude, angle);
-      value = magnitude;
-      break;
-    case 3:
-      CPolar(reporting, node.VoltageRe, node.VoltageIm, magnitude, angle);
-      Let(value, Num(angle) * kDegreesPerRadian);
-      break;
-    case 4:
-      CPolar(reporting, node.CurrentRe, node.CurrentIm, magnitude, angle);
-      Let(value, Num(angle) * kDegreesPerRadian);
-      break;
-    case 5:
-      CPolar(reporting, node.ImpedanceRe, node.ImpedanceIm, magnitude, angle);
-      Let(value, Num(angle) * kDegreesPerRadian);
-      break;
-    case 6: {
-      double reflectionRe = kNaN;
-      double reflectionIm = kNaN;
-      const double numeratorRe = Checked(Num(node.ImpedanceRe) - normalizer);
-      const double denominatorRe = Checked(Num(node.ImpedanceRe) + normalizer);
-      CQuotient(reporting, numeratorRe, node.ImpedanceIm, denominatorRe, node.ImpedanceIm, reflectionRe,
-                reflectionIm);
-      CPolar(reporting, reflectionRe, reflectionIm, magnitude, angle);
-      const double g = std::fabs(magnitude);
-      // |reflection| = 1 divides by zero: the infinity is stored before the error is raised.
-      Let(value, (Num(1.0) + g) / (Num(1.0) - g));
-      break;
-    }
-    default:
-      value = kNaN;
-      break;
+  CPolar(reporting, reflectionRe, reflectionIm, magnitude, angle);
+  const double g = std::fabs(magnitude);
+  // |reflection| = 1 divides by zero: the infinity is stored before the error is raised.
+  Let(value, (Num(1.0) + g) / (Num(1.0) - g));
+}
+
+// The chosen variable at the input end: 0..2 the magnitude and 3..5 the angle in degrees of the
+// voltage, the current and the impedance, 6 the SWR. Outputs that a routine leaves untouched stay NaN,
+// so a value that could not be computed shows as NaN rather than as a neighbour's value.
+void ComputeValue(const Reporting& reporting, std::int16_t index, double normalizer,
+                  const ElementOutput& node, double& value) {
+  if (index == 6) {
+    ComputeSwr(reporting, normalizer, node, value);
+    return;
+  }
+  if (index < 0 || index > 6) {
+    value = kNaN;
+    return;
+  }
+  const std::array<std::pair<double, double>, 3> quantities = {
+      {{node.VoltageRe, node.VoltageIm}, {node.CurrentRe, node.CurrentIm}, {node.ImpedanceRe, node.ImpedanceIm}}};
+  const auto [re, im] = quantities[static_cast<std::size_t>(index % 3)];
+  double magnitude = kNaN;
+  double angle = kNaN;
+  CPolar(reporting, re, im, magnitude, angle);
+  if (index < 3) {
+    value = magnitude;
+  } else {
+    Let(value, Num(angle) * kDegreesPerRadian);
   }
 }
 
@@ -147,7 +140,7 @@ bool ReportLeftOut(const Services& services, const PlotData& data) {
 
 }  // namespace
 
-bool PlottableNumber(double x) { return std::isfinite(x) && std::fabs(x) <= kPlotLimit; }
+bool PlottableNumber(double x) noexcept { return std::isfinite(x) && std::fabs(x) <= kPlotLimit; }
 
 void ReadOutputRecord(const Services& services, const NetworkState& state, int n, OutputRecord& readBack) {
   if (n > state.OutputRecordCount) return;

@@ -33,8 +33,8 @@ struct PlotRequest {
 inline constexpr double kPlotLimit = 1e38;
 
 // A point can be drawn when its frequency and value are finite numbers within kPlotLimit.
-bool PlottableNumber(double x);
-inline bool PlottablePoint(double frequency, double value) {
+bool PlottableNumber(double x) noexcept;
+inline bool PlottablePoint(double frequency, double value) noexcept {
   return PlottableNumber(frequency) && PlottableNumber(value);
 }
 

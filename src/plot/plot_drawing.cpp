@@ -24,20 +24,21 @@ double Pow10(int exponent) {
   return r;
 }
 
-std::size_t Usable(const std::vector<double>& frequencies, const std::vector<double>& values, std::int16_t count) {
+std::size_t Usable(const std::vector<double>& frequencies, const std::vector<double>& values,
+                   std::int16_t count) noexcept {
   const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
   return std::min({n, frequencies.size(), values.size()});
 }
 
 // Position of a point across the plot area; a scan at a single frequency stands in the middle.
-float XFraction(const PlotRanges& ranges, double frequency) {
+constexpr float XFraction(const PlotRanges& ranges, double frequency) noexcept {
   const float span = ranges.XMax - ranges.XMin;
   if (span == 0.0f) return 0.5f;
   return (static_cast<float>(frequency) - ranges.XMin) / span;
 }
 
 // PlotPoint's arguments for fractions of the plot area.
-float XArgument(const PlotGeometry& g, float xf) {
+constexpr float XArgument(const PlotGeometry& g, float xf) noexcept {
   return static_cast<float>(static_cast<double>(xf) * g.PlotWidth / g.WindowWidth + 0.03);
 }
 
@@ -61,7 +62,7 @@ void DrawTicks(PlotCanvas& canvas) {
 
 }  // namespace
 
-Rgb QBColor(int index) {
+Rgb QBColor(int index) noexcept {
   static constexpr std::array<Rgb, 16> kColours = {{{0, 0, 0},
                                                     {0, 0, 128},
                                                     {0, 128, 0},
@@ -82,7 +83,7 @@ Rgb QBColor(int index) {
   return kColours[static_cast<std::size_t>(index)];
 }
 
-PlotGeometry GeometryFor(float windowWidth, float windowHeight) {
+PlotGeometry GeometryFor(float windowWidth, float windowHeight) noexcept {
   PlotGeometry g;
   g.WindowWidth = windowWidth;
   g.PlotWidth = static_cast<float>(0.94 * windowWidth);
@@ -93,7 +94,7 @@ PlotGeometry GeometryFor(float windowWidth, float windowHeight) {
   return g;
 }
 
-double PlotFontPoints(float windowHeight) { return windowHeight > 6000.0f ? 12.0 : 8.0; }
+double PlotFontPoints(float windowHeight) noexcept { return windowHeight > 6000.0f ? 12.0 : 8.0; }
 
 void DrawPlot(PlotCanvas& canvas, const PlotData& data, const std::string& title) {
   ClearVectorState();
@@ -110,7 +111,7 @@ void DrawPlot(PlotCanvas& canvas, const PlotData& data, const std::string& title
 }
 
 void FindRanges(PlotRanges& ranges, const std::vector<double>& frequencies, const std::vector<double>& values,
-                std::int16_t count) {
+                std::int16_t count) noexcept {
   const std::size_t n = Usable(frequencies, values, count);
   ranges.XMax = 1e-6f;
   ranges.XMin = 1e12f;
@@ -181,14 +182,14 @@ void DrawLinearCurve(PlotCanvas& canvas, const std::vector<double>& frequencies,
                      const std::vector<double>& values, std::int16_t count) {
   const PlotGeometry& g = canvas.geometry;
   const PlotRanges& r = canvas.ranges;
-  const float yspan = r.YMax - r.YMin;
+  const float ySpan = r.YMax - r.YMin;
   const std::size_t n = Usable(frequencies, values, count);
   for (std::size_t i = 0; i < n; ++i) {
     if (!PlottablePoint(frequencies[i], values[i])) continue;
     const float xf = XFraction(r, frequencies[i]);
     // All values equal: every grid line carries that value, so the middle one is as true as any and
     // keeps the markers inside the plot area.
-    const float yf = yspan != 0.0f ? (static_cast<float>(values[i]) - r.YMin) / yspan : 0.5f;
+    const float yf = ySpan != 0.0f ? (static_cast<float>(values[i]) - r.YMin) / ySpan : 0.5f;
     PlotPoint(canvas, XArgument(g, xf),
               static_cast<float>(static_cast<double>(yf) * g.PlotHeight / g.WindowHeight + 0.03));
   }

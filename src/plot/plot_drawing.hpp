@@ -21,7 +21,7 @@ struct Rgb {
 };
 
 // The sixteen classic console colours by index 0..15; any other index is black.
-Rgb QBColor(int index);
+Rgb QBColor(int index) noexcept;
 
 // What the drawing needs of a surface. Text is placed by its top-left corner.
 class PlotSurface {
@@ -51,10 +51,10 @@ struct PlotGeometry {
 };
 
 // The layout rules of a drawing area of the given size; MarkerColor is left to the caller.
-PlotGeometry GeometryFor(float windowWidth, float windowHeight);
+PlotGeometry GeometryFor(float windowWidth, float windowHeight) noexcept;
 
 // The font size of the plot text for a drawing area of the given height.
-double PlotFontPoints(float windowHeight);
+double PlotFontPoints(float windowHeight) noexcept;
 
 // Set by FindRanges at the start of every drawing.
 struct PlotRanges {
@@ -79,7 +79,7 @@ struct PlotCanvas {
 void DrawPlot(PlotCanvas& canvas, const PlotData& data, const std::string& title);
 
 void FindRanges(PlotRanges& ranges, const std::vector<double>& frequencies, const std::vector<double>& values,
-                std::int16_t count);
+                std::int16_t count) noexcept;
 void DrawLinearGrid(PlotCanvas& canvas);
 void DrawLogGrid(PlotCanvas& canvas, std::int16_t decades, float bottom);
 void DrawGridLine(PlotCanvas& canvas, float fraction, Rgb colour);
