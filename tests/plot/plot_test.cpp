@@ -308,7 +308,7 @@ TEST(PlotDesktop, OpenPlotWindowKeepsItsCopyAfterARefusal) {
   p.data = PlotData{3, {5, 6, 7}, {-3, 9, 1}, "Current (Amperes)"};
   p.plot.Form_Resize();
   EXPECT_EQ(p.plot.Picture(), before);
-  p.plot.Redraw();
+  p.plot.Redraw(p.data);
   EXPECT_NE(p.plot.Picture(), before);
 }
 
