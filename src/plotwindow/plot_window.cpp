@@ -16,7 +16,7 @@
 
 #include "plotwindow/form_font.hpp"
 #include "plotwindow/plot_images.hpp"
-#include "plotwindow/qt_plot_surface.hpp"
+#include "plotwindow/painter_plot_surface.hpp"
 #include "plotwindow/twips.hpp"
 
 namespace tavelin {
@@ -149,7 +149,7 @@ void frmPlot::Form_Resize() {
     pictureArea_ = PictureArea();
     if (picture_.size() != pictureArea_.size()) picture_ = QImage(pictureArea_.size(), QImage::Format_RGB32);
 
-    QtPlotSurface surface(picture_, ToRgb(palette().color(QPalette::WindowText)), pictureArea_.topLeft());
+    PainterPlotSurface surface(picture_, ToRgb(palette().color(QPalette::WindowText)), pictureArea_.topLeft());
     surface.Clear(palette().color(QPalette::Window));
     fontPoints_ = PlotFontPoints(windowHeight);
     surface.SetFont(fontPoints_, true);
