@@ -13,8 +13,7 @@ namespace tavelin {
 
 namespace {
 
-constexpr int kDotsPerMeter96Dpi = 3780;  // 96 dots per inch, so that a point is 20 twips
-constexpr double kScreenDpi = 96.0;
+constexpr int kDotsPerMeter96Dpi = 3780;
 
 QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 

@@ -6,9 +6,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPen>
 #include <QSvgGenerator>
-#include <cmath>
 
 #include "plotwindow/painter_plot_surface.hpp"
 #include "plotwindow/twips.hpp"
@@ -16,8 +14,6 @@
 namespace tavelin {
 
 namespace {
-
-constexpr double kScreenDpi = 96.0;  // the window's pixels: a point is 20 twips
 
 // The plot window's layout for a drawing area of size pixels.
 void DrawWindowArea(PlotSurface& surface, QSize size, const PlotData& data, const Reporting& reporting) {

@@ -83,14 +83,14 @@ bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, co
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-  const double full = printer.resolution() / 96.0;
+  const double full = printer.resolution() / kScreenDpi;
   const double shrink = std::min({1.0, page.width() / (area.width() * full), page.height() / (area.height() * full)});
   const double scale = full * shrink;
   painter.setClipRect(QRectF(0, 0, area.width() * scale, area.height() * scale));
   PainterPlotSurface surface(painter, printer, scale, QPointF(0, 0), textColour);
   SilentMessages silent;
   DrawWindowPlot(surface, geometry.WindowWidth, geometry.WindowHeight, data, Reporting{silent, locale});
-  const double fontScale = 96.0 / printer.logicalDpiY() * scale;
+  const double fontScale = kScreenDpi / printer.logicalDpiY() * scale;
   for (const QPushButton* button : buttons) PrintButton(painter, *button, scale, fontScale);
   return painter.end();
 }

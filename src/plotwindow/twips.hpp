@@ -6,6 +6,7 @@
 namespace tavelin {
 
 // The windows are laid out in twips; at 96 dots per inch a pixel is 15 of them (a point is 20).
+inline constexpr double kScreenDpi = 96.0;
 inline constexpr double kTwipsPerPixel = 15.0;
 
 // A position or length in twips, and its one way to pixels.

@@ -113,10 +113,10 @@ TEST_F(Windows, MainWindowControlsMenusAndTabChain) {
       {w.txtNormalizer(), client, "50", "", 2010, 4365, 810, 300},
   });
   // Tab visits the controls by their tab index; the option buttons in their reversed order.
-  const std::vector<QWidget*> order{w.txtScanFreqLower(), w.txtScanFreqUpper(), w.cmdBeginScan(), w.Option1(5), w.Option1(4),
-                                    w.Option1(3),       w.Option1(2),       w.Option1(1),   w.Option1(0), w.cmdCompute(),
-                                    w.optLogLin(1),     w.optLogLin(0),     w.txtDecades(),   w.txtMinValue(), w.Option1(6),
-                                    w.txtNormalizer()};
+  const std::vector<QWidget*> order{w.txtScanFreqLower(), w.txtScanFreqUpper(), w.cmdBeginScan(), w.Option1(5),
+                                    w.Option1(4),         w.Option1(3),         w.Option1(2),     w.Option1(1),
+                                    w.Option1(0),         w.cmdCompute(),       w.optLogLin(1),   w.optLogLin(0),
+                                    w.txtDecades(),       w.txtMinValue(),      w.Option1(6),     w.txtNormalizer()};
   EXPECT_EQ(TabChain(w.txtScanFreqLower(), order), order);
   QStringList menus;
   for (QAction* menu : w.menuBar()->actions()) menus << menu->text();
