@@ -187,12 +187,8 @@ const PainterPlotSurface::Stamp& PainterPlotSurface::StampFor(int phaseX, int ph
   return *slot;
 }
 
-void PainterPlotSurface::FilledCircle(float x, float y, float radius, Rgb outline) {
-  if (!Finite(x, y) || !(radius > 0.0f)) return;
-  if (picture_ != nullptr) {
-    StampCircle(x, y, radius, outline);
-    return;
-  }
+// Over another painter the marker stays a circle.
+void PainterPlotSurface::VectorCircle(float x, float y, float radius, Rgb outline) {
   QPen pen(ToQColor(outline));
   pen.setWidthF(scale_);
   painter_->setPen(pen);
@@ -202,7 +198,12 @@ void PainterPlotSurface::FilledCircle(float x, float y, float radius, Rgb outlin
   painter_->setBrush(Qt::NoBrush);
 }
 
-void PainterPlotSurface::StampCircle(float x, float y, float radius, Rgb outline) {
+void PainterPlotSurface::FilledCircle(float x, float y, float radius, Rgb outline) {
+  if (!Finite(x, y) || !(radius > 0.0f)) return;
+  if (picture_ == nullptr) {
+    VectorCircle(x, y, radius, outline);
+    return;
+  }
   if (radius != stampRadius_ || !(outline == stampOutline_) || !(fill_ == stampFill_)) {
     stampRadius_ = radius;
     stampOutline_ = outline;

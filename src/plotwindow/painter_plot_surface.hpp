@@ -76,7 +76,7 @@ class PainterPlotSurface : public PlotSurface {
   QPainter& Painter();
   void EndPainting();
   void PictureLine(float x1, float y1, float x2, float y2, Rgb colour);
-  void StampCircle(float x, float y, float radius, Rgb outline);
+  void VectorCircle(float x, float y, float radius, Rgb outline);
   const Stamp& StampFor(int phaseX, int phaseY);
 
   QImage* picture_ = nullptr;  // none over another painter
