@@ -142,7 +142,7 @@ frmAbout::frmAbout(QWidget* parent, MessageBoxes& messages, KeyValueStore& store
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(TwipRect{0, 0, 5730, 3555}.Pixels().size());
-  setFont(FormFont(8.25));
+  setFont(FormFont(kFormFontPoints));
 
   picIcon_ = new QLabel(this);
   picIcon_->setObjectName("picIcon");

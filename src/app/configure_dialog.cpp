@@ -56,7 +56,7 @@ frmConfigure::frmConfigure(QWidget* parent, MessageBoxes& messages, std::int16_t
     : QDialog(parent), messages_(messages), StepCount_(StepCount) {
   setObjectName("frmConfigure");
   setWindowTitle("Configure Number Of Steps");
-  setFont(FormFont(8.25));
+  setFont(FormFont(kFormFontPoints));
   resize(TwipRect{0, 0, 3585, 1710}.Pixels().size());
 
   cmdOK_ = new QPushButton("OK", this);

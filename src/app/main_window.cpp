@@ -155,7 +155,7 @@ frmArchiveProcessor::frmArchiveProcessor(MainWindowEnvironment environment, QWid
                 environment_.programFolder},
       reporting_{environment_.messages, environment_.locale} {
   MarkAsForm(this);
-  setFont(FormFont(8.25));
+  setFont(FormFont(kFormFontPoints));
   setWindowTitle(QStringLiteral("Tavelin ") + QString::fromLatin1(kVersionText));
   CreateMenus();
   CreateControls();

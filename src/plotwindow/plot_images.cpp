@@ -31,8 +31,8 @@ void DrawOnPainter(QPainter& painter, QPaintDevice& device, QSize size, const Pl
 
 }  // namespace
 
-void DrawWindowPlot(PlotSurface& surface, float windowWidth, float windowHeight, const PlotData& data,
-                    const Reporting& reporting) {
+PlotGeometry DrawWindowPlot(PlotSurface& surface, float windowWidth, float windowHeight, const PlotData& data,
+                            const Reporting& reporting) {
   surface.SetFont(PlotFontPoints(windowHeight), true);
   surface.SetFillColor(QBColor(9));
   PlotGeometry geometry = GeometryFor(windowWidth, windowHeight);
@@ -40,6 +40,7 @@ void DrawWindowPlot(PlotSurface& surface, float windowWidth, float windowHeight,
   PlotRanges ranges;
   PlotCanvas canvas{surface, geometry, ranges, reporting};
   DrawPlot(canvas, data, data.PlotTitle);
+  return geometry;
 }
 
 bool WritePlotImage(QIODevice& out, ImageFormat format, QSize size, const PlotData& data,

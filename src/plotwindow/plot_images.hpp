@@ -15,9 +15,9 @@ class QIODevice;
 namespace tavelin {
 
 // The plot window's layout for an outer size in twips (font, fill, marker colour and geometry), then
-// DrawPlot on surface. The drawing's messages go to reporting.
-void DrawWindowPlot(PlotSurface& surface, float windowWidth, float windowHeight, const PlotData& data,
-                    const Reporting& reporting);
+// DrawPlot on surface; returns that geometry. The drawing's messages go to reporting.
+PlotGeometry DrawWindowPlot(PlotSurface& surface, float windowWidth, float windowHeight, const PlotData& data,
+                            const Reporting& reporting);
 
 enum class ImageFormat { kSvg, kPdf, kPng };
 

@@ -25,7 +25,7 @@ namespace {
 
 QPushButton* MakeButton(const QString& caption, QWidget* parent, const TwipRect& place) {
   auto* button = new QPushButton(caption, parent);
-  button->setFont(FormFont(8.25, false));
+  button->setFont(FormFont(kFormFontPoints));
   button->setGeometry(place.Pixels());
   PressOnEnter(button);
   return button;
@@ -151,17 +151,10 @@ void frmPlot::Form_Resize() {
 
     PainterPlotSurface surface(picture_, ToRgb(palette().color(QPalette::WindowText)), pictureArea_.topLeft());
     surface.Clear(palette().color(QPalette::Window));
-    fontPoints_ = PlotFontPoints(windowHeight);
-    surface.SetFont(fontPoints_, true);
-    surface.SetFillColor(QBColor(9));
-    geometry_ = GeometryFor(windowWidth, windowHeight);
-    geometry_.MarkerColor = surface.FillColor();
     cmdPrint_->move(Twips(0.4 * windowWidth).WholePixels(), Twips(0.5 * windowHeight).WholePixels());
     cmdOK_->move(Twips(0.55 * windowWidth).WholePixels(), Twips(0.5 * windowHeight).WholePixels());
-
-    const Reporting drawingReports{queued_, reporting_.locale};
-    PlotCanvas canvas{surface, geometry_, ranges_, drawingReports};
-    DrawPlot(canvas, shown_, shown_.PlotTitle);
+    fontPoints_ = PlotFontPoints(windowHeight);
+    geometry_ = DrawWindowPlot(surface, windowWidth, windowHeight, shown_, Reporting{queued_, reporting_.locale});
   } while (resizeAgain_);
   drawing_ = false;
   update();

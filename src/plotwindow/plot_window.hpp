@@ -98,7 +98,6 @@ class frmPlot : public QWidget {
   QRect pictureArea_;
   QImage picture_;
   PlotGeometry geometry_;
-  PlotRanges ranges_;
   double fontPoints_ = 0.0;
 };
 
