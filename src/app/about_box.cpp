@@ -195,8 +195,8 @@ void frmAbout::cmdSysInfo_Click() { StartSysInfo(store_, starter_, messages_); }
 
 void frmAbout::paintEvent(QPaintEvent* event) {
   QDialog::paintEvent(event);
-  // The etched separator: a one-pixel grey line with a two-pixel white one under it. Each stops
-  // before the pixel of its end point, as a line is drawn.
+  // Line1, the etched separator: a one-pixel grey line with a two-pixel white one under it. Each
+  // stops before the pixel of its end point, as a line is drawn.
   const auto px = [](int twips) { return Twips(twips).WholePixels(); };
   QPainter painter(this);
   painter.fillRect(QRect(QPoint(px(90), px(2445)), QPoint(px(5654) - 1, px(2445))), QColor(128, 128, 128));

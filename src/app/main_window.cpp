@@ -300,7 +300,7 @@ void frmArchiveProcessor::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void frmArchiveProcessor::Option1_Click(int index) { PlotVariableIndex = static_cast<std::int16_t>(index); }
+void frmArchiveProcessor::Option1_Click(int index) { PlotVariableIndex_ = static_cast<std::int16_t>(index); }
 
 void frmArchiveProcessor::mnuFileOpen_Click() {
   const std::optional<std::string> fileName = environment_.fileDialog.GetOpenFileName(this);
@@ -318,7 +318,7 @@ void frmArchiveProcessor::cmdBeginScan_Click() {
 
 void frmArchiveProcessor::cmdCompute_Click() {
   PlotRequest request;
-  request.PlotVariableIndex = PlotVariableIndex;
+  request.PlotVariableIndex = PlotVariableIndex_;
   request.logarithmic = controls_.optLogLin[0]->isChecked();
   request.normalizerText = ToStdString(controls_.txtNormalizer->text());
   request.decadesText = ToStdString(controls_.txtDecades->text());

@@ -119,7 +119,7 @@ class frmArchiveProcessor : public QMainWindow {
   void Option1_Click(int index);
 
   // The plotted variable: the index of the Option1 button last clicked.
-  std::int16_t PlotVariableIndex = 0;
+  std::int16_t PlotVariableIndex() const { return PlotVariableIndex_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -136,6 +136,7 @@ class frmArchiveProcessor : public QMainWindow {
 
   MainWindowEnvironment environment_;
   MainControls controls_;
+  std::int16_t PlotVariableIndex_ = 0;
   RecordFiles files_;
   Services services_;
   NetworkState state_;

@@ -145,7 +145,7 @@ TEST_F(Windows, KeyboardOnTheDesktop) {
     EXPECT_EQ(QApplication::focusWidget(), landing) << selected;
     if (afterDown < 0) continue;
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    EXPECT_EQ(std::pair(QApplication::focusWidget(), static_cast<int>(w.PlotVariableIndex)),
+    EXPECT_EQ(std::pair(QApplication::focusWidget(), static_cast<int>(w.PlotVariableIndex())),
               std::pair(static_cast<QWidget*>(w.Option1(afterDown)), afterDown));
   }
   w.cmdCompute()->setFocus(Qt::TabFocusReason);
@@ -171,7 +171,7 @@ TEST_F(Windows, ControlsBecomeUsableStageByStage) {
   };
   expectStage(1);
   EXPECT_TRUE(w.Option1(0)->isChecked() && w.optLogLin(1)->isChecked() && !w.optLogLin(0)->isChecked());
-  EXPECT_EQ(std::tuple(w.PlotVariableIndex, w.State().StepCount, w.txtMinValue()->text(), w.txtDecades()->text()),
+  EXPECT_EQ(std::tuple(w.PlotVariableIndex(), w.State().StepCount, w.txtMinValue()->text(), w.txtDecades()->text()),
             std::tuple(std::int16_t{0}, std::int16_t{100}, QString(), QString()));
   rig.Open(folder.File("empty.dat"));
   expectStage(2);
@@ -182,7 +182,7 @@ TEST_F(Windows, ControlsBecomeUsableStageByStage) {
   rig.Scan("2", "1");
   expectStage(3);
   // Each variable button stores its own index, whatever the tab order; the scale group is apart.
-  for (int i : {6, 5, 4, 3, 2, 1, 0, 6}) EXPECT_EQ((w.Option1(i)->click(), w.PlotVariableIndex), i);
+  for (int i : {6, 5, 4, 3, 2, 1, 0, 6}) EXPECT_EQ((w.Option1(i)->click(), w.PlotVariableIndex()), i);
   w.optLogLin(0)->click();
   EXPECT_TRUE(w.Option1(6)->isChecked() && w.optLogLin(0)->isChecked() && !w.optLogLin(1)->isChecked());
 }
