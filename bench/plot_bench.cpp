@@ -7,7 +7,7 @@
 
 #include "bench_support.hpp"
 #include "plot/plot_drawing.hpp"
-#include "plotwindow/qt_plot_surface.hpp"
+#include "plotwindow/painter_plot_surface.hpp"
 
 namespace tavelin::bench {
 namespace {
@@ -59,7 +59,7 @@ void RedrawPicture(benchmark::State& bench, const std::string& state, bool log) 
   AsTheToolkitLeavesIt(state);
   for (auto _ : bench) {
     EachIterationAsTheToolkitLeavesIt(bench, state);
-    QtPlotSurface surface(picture, Rgb{});
+    PainterPlotSurface surface(picture, Rgb{});
     surface.Clear(QColor(239, 239, 239));
     surface.SetFont(PlotFontPoints(geometry.WindowHeight), true);
     surface.SetFillColor(QBColor(9));

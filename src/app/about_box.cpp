@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "plotwindow/form_font.hpp"
+#include "plotwindow/twips.hpp"
 #include "base/run_time_error.hpp"
 
 namespace tavelin {
@@ -42,10 +43,6 @@ class KeyCloser {
   KeyValueStore& store_;
   KeyValueStore::Handle key_;
 };
-
-QRect Twips(int left, int top, int width, int height) {
-  return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& where) {
   auto* label = new QLabel(text, parent);
@@ -144,52 +141,52 @@ frmAbout::frmAbout(QWidget* parent, MessageBoxes& messages, KeyValueStore& store
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(Twips(0, 0, 5730, 3555).size());
-  setFont(FormFont(8.25));
+  setFixedSize(TwipRect{0, 0, 5730, 3555}.Pixels().size());
+  setFont(FormFont(kFormFontPoints));
 
-  picIcon = new QLabel(this);
-  picIcon->setObjectName("picIcon");
-  picIcon->setGeometry(Twips(240, 240, 1560, 1935));
-  picIcon->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-  picIcon->setAlignment(Qt::AlignCenter);
-  picIcon->setPixmap(QPixmap(":/resources/about_picture.png"));
+  picIcon_ = new QLabel(this);
+  picIcon_->setObjectName("picIcon");
+  picIcon_->setGeometry(TwipRect{240, 240, 1560, 1935}.Pixels());
+  picIcon_->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+  picIcon_->setAlignment(Qt::AlignCenter);
+  picIcon_->setPixmap(QPixmap(":/resources/about_picture.png"));
 
-  lblTitle = MakeLabel(this, "lblTitle", "Application Title", Twips(1890, 240, 3645, 720));
-  lblTitle->setFont(FormFont(13.5, true));
-  lblVersion = MakeLabel(this, "lblVersion", "Version", Twips(1920, 1080, 3645, 225));
-  lblDescription = MakeLabel(
+  lblTitle_ = MakeLabel(this, "lblTitle", "Application Title", TwipRect{1890, 240, 3645, 720}.Pixels());
+  lblTitle_->setFont(FormFont(13.5, true));
+  lblVersion_ = MakeLabel(this, "lblVersion", "Version", TwipRect{1920, 1080, 3645, 225}.Pixels());
+  lblDescription_ = MakeLabel(
       this, "lblDescription",
       "Tavelin is a program that reads a data file generator by Corvane version 1.6.2, or later. "
       "It processes that data file into plots of variables versus frequency.",
-      Twips(1920, 1440, 3645, 930));
-  lblDisclaimer = MakeLabel(
+      TwipRect{1920, 1440, 3645, 930}.Pixels());
+  lblDisclaimer_ = MakeLabel(
       this, "lblDisclaimer",
       "Tavelin is provided as is, without warranty of any kind. Check results that matter "
       "by an independent means before you rely on them.",
-      Twips(255, 2625, 3870, 825));
+      TwipRect{255, 2625, 3870, 825}.Pixels());
 
-  cmdOK = new QPushButton("OK", this);
-  cmdOK->setObjectName("cmdOK");
-  cmdOK->setGeometry(Twips(4245, 2625, 1260, 345));
-  cmdOK->setDefault(true);
-  connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+  cmdOK_ = new QPushButton("OK", this);
+  cmdOK_->setObjectName("cmdOK");
+  cmdOK_->setGeometry(TwipRect{4245, 2625, 1260, 345}.Pixels());
+  cmdOK_->setDefault(true);
+  connect(cmdOK_, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
-  cmdSysInfo = new QPushButton("&System Info...", this);
-  cmdSysInfo->setObjectName("cmdSysInfo");
-  cmdSysInfo->setGeometry(Twips(4260, 3075, 1245, 345));
-  connect(cmdSysInfo, &QPushButton::clicked, this, [this] { cmdSysInfo_Click(); });
+  cmdSysInfo_ = new QPushButton("&System Info...", this);
+  cmdSysInfo_->setObjectName("cmdSysInfo");
+  cmdSysInfo_->setGeometry(TwipRect{4260, 3075, 1245, 345}.Pixels());
+  connect(cmdSysInfo_, &QPushButton::clicked, this, [this] { cmdSysInfo_Click(); });
 
-  setTabOrder(cmdOK, cmdSysInfo);
-  cmdOK->setFocus();
+  setTabOrder(cmdOK_, cmdSysInfo_);
+  cmdOK_->setFocus();
 
   Form_Load();
-  for (QLabel* label : {lblTitle, lblVersion, lblDescription, lblDisclaimer}) GrowDownToFit(label);
+  for (QLabel* label : {lblTitle_, lblVersion_, lblDescription_, lblDisclaimer_}) GrowDownToFit(label);
 }
 
 void frmAbout::Form_Load() {
   setWindowTitle("About Tavelin");
-  lblVersion->setText(QString::fromStdString(VersionCaption()));
-  lblTitle->setText("Tavelin Ladder Network Analyzer");
+  lblVersion_->setText(QString::fromStdString(VersionCaption()));
+  lblTitle_->setText("Tavelin Ladder Network Analyzer");
 }
 
 void frmAbout::cmdOK_Click() { accept(); }
@@ -198,18 +195,18 @@ void frmAbout::cmdSysInfo_Click() { StartSysInfo(store_, starter_, messages_); }
 
 void frmAbout::paintEvent(QPaintEvent* event) {
   QDialog::paintEvent(event);
-  // The etched separator: a one-pixel grey line with a two-pixel white one under it.
+  // Line1, the etched separator: a one-pixel grey line with a two-pixel white one under it. Each
+  // stops before the pixel of its end point, as a line is drawn.
+  const auto px = [](int twips) { return Twips(twips).WholePixels(); };
   QPainter painter(this);
-  painter.fillRect(QRect(QPoint(90 / 15, 2445 / 15), QPoint(5654 / 15, 2445 / 15)),
-                   QColor(128, 128, 128));
-  painter.fillRect(QRect(QPoint(105 / 15, 2460 / 15), QPoint(5654 / 15, 2460 / 15 + 1)),
-                   Qt::white);
+  painter.fillRect(QRect(QPoint(px(90), px(2445)), QPoint(px(5654) - 1, px(2445))), QColor(128, 128, 128));
+  painter.fillRect(QRect(QPoint(px(105), px(2460)), QPoint(px(5654) - 1, px(2460) + 1)), Qt::white);
 }
 
 void frmAbout::keyPressEvent(QKeyEvent* event) {
   // OK is the cancel button as well: Esc presses it.
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    cmdOK->click();
+    cmdOK_->click();
     return;
   }
   QDialog::keyPressEvent(event);

@@ -81,13 +81,13 @@ class frmAbout : public QDialog {
  public:
   frmAbout(QWidget* parent, MessageBoxes& messages, KeyValueStore& store, ProgramStarter& starter);
 
-  QLabel* picIcon = nullptr;
-  QLabel* lblTitle = nullptr;
-  QLabel* lblVersion = nullptr;
-  QLabel* lblDescription = nullptr;
-  QLabel* lblDisclaimer = nullptr;
-  QPushButton* cmdOK = nullptr;
-  QPushButton* cmdSysInfo = nullptr;
+  QLabel* picIcon() const { return picIcon_; }
+  QLabel* lblTitle() const { return lblTitle_; }
+  QLabel* lblVersion() const { return lblVersion_; }
+  QLabel* lblDescription() const { return lblDescription_; }
+  QLabel* lblDisclaimer() const { return lblDisclaimer_; }
+  QPushButton* cmdOK() const { return cmdOK_; }
+  QPushButton* cmdSysInfo() const { return cmdSysInfo_; }
 
   void Form_Load();
   void cmdOK_Click();
@@ -98,6 +98,13 @@ class frmAbout : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  QLabel* picIcon_ = nullptr;
+  QLabel* lblTitle_ = nullptr;
+  QLabel* lblVersion_ = nullptr;
+  QLabel* lblDescription_ = nullptr;
+  QLabel* lblDisclaimer_ = nullptr;
+  QPushButton* cmdOK_ = nullptr;
+  QPushButton* cmdSysInfo_ = nullptr;
   MessageBoxes& messages_;
   KeyValueStore& store_;
   ProgramStarter& starter_;

@@ -8,17 +8,13 @@
 #include <string>
 
 #include "plotwindow/form_font.hpp"
+#include "plotwindow/twips.hpp"
 #include "base/checked_arithmetic.hpp"
 #include "base/lenient_number.hpp"
 
 namespace tavelin {
 
 namespace {
-
-// Layout is given in twips; 15 twips make a pixel at 96 dots per inch.
-QRect Twips(int left, int top, int width, int height) {
-  return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 bool IsEnterKey(const QKeyEvent& key) {
   return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
@@ -60,44 +56,44 @@ frmConfigure::frmConfigure(QWidget* parent, MessageBoxes& messages, std::int16_t
     : QDialog(parent), messages_(messages), StepCount_(StepCount) {
   setObjectName("frmConfigure");
   setWindowTitle("Configure Number Of Steps");
-  setFont(FormFont(8.25));
-  resize(Twips(0, 0, 3585, 1710).size());
+  setFont(FormFont(kFormFontPoints));
+  resize(TwipRect{0, 0, 3585, 1710}.Pixels().size());
 
-  cmdOK = new QPushButton("OK", this);
-  cmdOK->setObjectName("cmdOK");
-  cmdOK->setGeometry(Twips(1470, 945, 750, 435));
+  cmdOK_ = new QPushButton("OK", this);
+  cmdOK_->setObjectName("cmdOK");
+  cmdOK_->setGeometry(TwipRect{1470, 945, 750, 435}.Pixels());
   // Neither default nor cancel button: Enter presses OK only while OK has the focus, and Esc
   // does nothing.
-  cmdOK->setAutoDefault(false);
-  cmdOK->setDefault(false);
-  cmdOK->installEventFilter(this);
-  connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+  cmdOK_->setAutoDefault(false);
+  cmdOK_->setDefault(false);
+  cmdOK_->installEventFilter(this);
+  connect(cmdOK_, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
-  txtNumberOfSteps = new QLineEdit(this);
-  txtNumberOfSteps->setObjectName("txtNumberOfSteps");
-  txtNumberOfSteps->setGeometry(Twips(2835, 420, 540, 330));
+  txtNumberOfSteps_ = new QLineEdit(this);
+  txtNumberOfSteps_->setObjectName("txtNumberOfSteps");
+  txtNumberOfSteps_->setGeometry(TwipRect{2835, 420, 540, 330}.Pixels());
 
-  Label1 = new QLabel("Number of Steps in Frequency Scan", this);
-  Label1->setObjectName("Label1");
-  Label1->setGeometry(Twips(105, 420, 2640, 330));
-  Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  FitBeside(Label1, txtNumberOfSteps->x());
+  Label1_ = new QLabel("Number of Steps in Frequency Scan", this);
+  Label1_->setObjectName("Label1");
+  Label1_->setGeometry(TwipRect{105, 420, 2640, 330}.Pixels());
+  Label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  FitBeside(Label1_, txtNumberOfSteps_->x());
 
-  setTabOrder(cmdOK, txtNumberOfSteps);
-  cmdOK->setFocus();
+  setTabOrder(cmdOK_, txtNumberOfSteps_);
+  cmdOK_->setFocus();
 
   Form_Load();
 }
 
-void frmConfigure::Form_Load() { txtNumberOfSteps->setText(QString::number(StepCount_)); }
+void frmConfigure::Form_Load() { txtNumberOfSteps_->setText(QString::number(StepCount_)); }
 
 void frmConfigure::cmdOK_Click() {
   const std::optional<std::int16_t> value =
-      ReadStepCountEntry(txtNumberOfSteps->text().toStdString());
+      ReadStepCountEntry(txtNumberOfSteps_->text().toStdString());
   if (!value) {
     messages_.Show(kStepCountRangeMessage, kProgramTitle);
-    txtNumberOfSteps->setFocus();
-    txtNumberOfSteps->selectAll();
+    txtNumberOfSteps_->setFocus();
+    txtNumberOfSteps_->selectAll();
     return;
   }
   StepCount_ = *value;
@@ -115,9 +111,9 @@ void frmConfigure::keyPressEvent(QKeyEvent* event) {
 
 bool frmConfigure::eventFilter(QObject* watched, QEvent* event) {
   // Enter on the focused OK button presses it, as a focused button does on the desktop.
-  if (watched == cmdOK && event->type() == QEvent::KeyPress &&
-      IsEnterKey(*static_cast<QKeyEvent*>(event)) && cmdOK->isEnabled()) {
-    cmdOK->click();
+  if (watched == cmdOK_ && event->type() == QEvent::KeyPress &&
+      IsEnterKey(*static_cast<QKeyEvent*>(event)) && cmdOK_->isEnabled()) {
+    cmdOK_->click();
     return true;
   }
   return QDialog::eventFilter(watched, event);

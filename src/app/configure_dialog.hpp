@@ -33,9 +33,9 @@ class frmConfigure : public QDialog {
  public:
   frmConfigure(QWidget* parent, MessageBoxes& messages, std::int16_t& StepCount);
 
-  QPushButton* cmdOK = nullptr;
-  QLabel* Label1 = nullptr;
-  QLineEdit* txtNumberOfSteps = nullptr;
+  QPushButton* cmdOK() const { return cmdOK_; }
+  QLabel* Label1() const { return Label1_; }
+  QLineEdit* txtNumberOfSteps() const { return txtNumberOfSteps_; }
 
   void Form_Load();
   void cmdOK_Click();
@@ -46,6 +46,9 @@ class frmConfigure : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  QPushButton* cmdOK_ = nullptr;
+  QLabel* Label1_ = nullptr;
+  QLineEdit* txtNumberOfSteps_ = nullptr;
   MessageBoxes& messages_;
   std::int16_t& StepCount_;
 };

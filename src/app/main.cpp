@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(tavelin::kVersionText));
   QApplication::setDesktopFileName(QStringLiteral("org.tavelin.Tavelin"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.tavelin.Tavelin.png")));
-  QApplication::setFont(tavelin::FormFont(8.25));
+  QApplication::setFont(tavelin::FormFont(tavelin::kFormFontPoints));
 
   tavelin::QtMessageBoxes messages;
   tavelin::QtProgramEnd end;

@@ -13,11 +13,13 @@
 #include <QRadioButton>
 #include <QWindow>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "app/configure_dialog.hpp"
 #include "app/desktop.hpp"
 #include "plotwindow/form_font.hpp"
+#include "plotwindow/twips.hpp"
 #include "base/run_time_error.hpp"
 #include <tavelin/version.hpp>
 #include "base/number_text.hpp"
@@ -28,20 +30,15 @@ namespace tavelin {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-constexpr int kClientWidthTwips = 6555;
-constexpr int kClientHeightTwips = 5835;
+constexpr TwipRect kClientArea{0, 0, 6555, 5835};
 const char* const kFormProperty = "tavelinForm";
-
-int Pixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
 // Puts a control at its place in twips. A caption that needs more room than the place gives gets
 // it: wider to the right, taller about the same centre line, so no caption is ever cut off. A text
 // box keeps its place: its one line of text fits the given heights, and taller boxes would crowd
 // the two log-scale boxes together.
-template <typename W>
-W* Place(W* widget, int left, int top, int width, int height) {
-  QRect rect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
+void Place(QWidget* widget, const TwipRect& place) {
+  QRect rect = place.Pixels();
   const QSize hint = widget->sizeHint();
   const bool captioned = qobject_cast<QLineEdit*>(widget) == nullptr;
   if (captioned && hint.width() > rect.width()) rect.setWidth(hint.width());
@@ -51,8 +48,78 @@ W* Place(W* widget, int left, int top, int width, int height) {
     rect.moveTop(centre - hint.height() / 2);
   }
   widget->setGeometry(rect);
-  return widget;
 }
+
+void SetCaption(QWidget* widget, const QString& caption) {
+  if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(caption);
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(caption);
+  if (auto* frame = qobject_cast<QGroupBox*>(widget)) frame->setTitle(caption);
+}
+
+// Creates the control that Member (the Index-th of an array) names, inside Frame or else the
+// client area, and stores it there.
+template <auto Member, std::size_t Index = 0, auto Frame = nullptr>
+QWidget* Make(MainControls& controls, QWidget* client) {
+  QWidget* parent = client;
+  if constexpr (!std::is_null_pointer_v<decltype(Frame)>) parent = controls.*Frame;
+  auto& slot = [&controls]() -> auto& {
+    if constexpr (requires { (controls.*Member).size(); }) {
+      return (controls.*Member)[Index];
+    } else {
+      return controls.*Member;
+    }
+  }();
+  slot = new std::remove_pointer_t<std::remove_reference_t<decltype(slot)>>(parent);
+  return slot;
+}
+
+struct ControlRow {
+  QWidget* (*make)(MainControls&, QWidget*);
+  const char* caption;
+  const char* toolTip;
+  TwipRect place;
+};
+
+constexpr auto kScan = &MainControls::frScanFrequencies;
+constexpr auto kPlot = &MainControls::frPlotSetup;
+constexpr auto kLogLin = &MainControls::frameLogLin;
+using C = MainControls;
+
+// In creation order, which is also the order they stack in.
+constexpr ControlRow kControls[] = {
+    {Make<&C::lblElementsInNetwork>, "", "", {840, 210, 2745, 330}},
+    {Make<&C::frScanFrequencies>, "Scan Frequency Setup",
+     "First Open a Data File, Then Set Frequency Bounds and Begin Scan.", {105, 630, 3585, 2430}},
+    {Make<&C::Label28, 0, kScan>, "Lower Frequency", "", {315, 315, 1800, 330}},
+    {Make<&C::txtScanFreqLower, 0, kScan>, "", "Enter Lower Bounding Frequency in MHz.", {2100, 315, 645, 330}},
+    {Make<&C::txtScanFreqUpper, 0, kScan>, "", "Enter the Upper Bounding Frequency in MHz.", {2100, 840, 645, 330}},
+    {Make<&C::Label29, 0, kScan>, "Upper Frequency", "", {315, 840, 1800, 225}},
+    {Make<&C::Label37, 0, kScan>, "MHz", "", {2835, 315, 330, 330}},
+    {Make<&C::Label38, 0, kScan>, "MHz", "", {2835, 840, 435, 330}},
+    {Make<&C::cmdBeginScan, 0, kScan>, "Begin Scan", "Press to Generate the Values Versus Frequency Flie.",
+     {945, 1890, 1380, 435}},
+    {Make<&C::frPlotSetup>, "Plot Setup",
+     "Choose the Variable to be Displayed against Frequency, Set Log or Linear and Press Compute and Plot.",
+     {3840, 120, 2535, 3900}},
+    {Make<&C::Option1, 0, kPlot>, "Voltage Magnitude", "", {210, 315, 1695, 225}},
+    {Make<&C::Option1, 1, kPlot>, "Current Magnitude", "", {210, 735, 1800, 225}},
+    {Make<&C::Option1, 2, kPlot>, "Z Magnitude", "", {210, 1155, 1800, 225}},
+    {Make<&C::Option1, 3, kPlot>, "Voltage Phase Angle", "", {210, 1575, 2010, 225}},
+    {Make<&C::Option1, 4, kPlot>, "Current Phase Angle", "", {210, 1995, 2115, 225}},
+    {Make<&C::Option1, 5, kPlot>, "Z Phase Angle", "", {210, 2415, 1905, 225}},
+    {Make<&C::Option1, 6, kPlot>, "SWR", "", {210, 2790, 1800, 270}},
+    {Make<&C::cmdCompute, 0, kPlot>, "Compute and Plot", "Press to Display the Plot", {510, 3270, 1500, 435}},
+    {Make<&C::frameLogLin>, "Log or Linear Plot", "", {3840, 4200, 2535, 735}},
+    {Make<&C::optLogLin, 0, kLogLin>, "Logarithmic Plot", "Choose Logarithmic or Linear for Magnitude Plots.",
+     {240, 240, 1815, 195}},
+    {Make<&C::optLogLin, 1, kLogLin>, "Linear Plot", "Choose Linear for Phase Angle Plots", {240, 480, 2055, 195}},
+    {Make<&C::Label1>, "Decades for Log Plot", "", {4320, 5040, 1575, 255}},
+    {Make<&C::txtDecades>, "", "For Log Plots, Set the Number of Decades of Range.", {5880, 5040, 495, 285}},
+    {Make<&C::Label2>, "Min. Value for Log Plot", "", {3960, 5400, 1695, 255}},
+    {Make<&C::txtMinValue>, "", "For Log Plots, Set the Low Value of the Log Scale.", {5640, 5400, 735, 285}},
+    {Make<&C::Label3>, "Normalizer for SWR", "", {570, 4395, 1425, 240}},
+    {Make<&C::txtNormalizer>, "", "", {2010, 4365, 810, 300}},
+};
 
 // A caption that stands left of its text box and needs more room than the layout gives grows to the
 // left and ends just before the box, instead of running under it.
@@ -88,20 +155,20 @@ frmArchiveProcessor::frmArchiveProcessor(MainWindowEnvironment environment, QWid
                 environment_.programFolder},
       reporting_{environment_.messages, environment_.locale} {
   MarkAsForm(this);
-  setFont(FormFont(8.25));
+  setFont(FormFont(kFormFontPoints));
   setWindowTitle(QStringLiteral("Tavelin ") + QString::fromLatin1(kVersionText));
   CreateMenus();
   CreateControls();
   SetTabOrder();
   layout()->setSizeConstraint(QLayout::SetNoConstraint);  // not even the menu bar's height
-  resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips) + menuBar()->sizeHint().height());
+  resize(kClientArea.Pixels().size() + QSize(0, menuBar()->sizeHint().height()));
   connect(qApp, &QGuiApplication::focusWindowChanged, this,
           &frmArchiveProcessor::OnFocusWindowChanged);
   loaded_ = Form_Load();
 }
 
 frmArchiveProcessor::~frmArchiveProcessor() {
-  delete plotWindow_;  // it draws from this window's plot data
+  delete plotWindow_;  // a window of its own, which would outlive this one
   try {
     files_.CloseAll();
   } catch (const RunTimeError&) {
@@ -110,100 +177,56 @@ frmArchiveProcessor::~frmArchiveProcessor() {
 }
 
 void frmArchiveProcessor::CreateMenus() {
+  MainControls& c = controls_;
   QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-  mnuFileOpen = mnuFile->addAction(QStringLiteral("&Open"));
-  mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
+  c.mnuFileOpen = mnuFile->addAction(QStringLiteral("&Open"));
+  c.mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
   QMenu* mnuConfigure = menuBar()->addMenu(QStringLiteral("&Configure"));
-  mnuConfigNumberOfSteps = mnuConfigure->addAction(QStringLiteral("&Number of Steps (Frequencies)"));
+  c.mnuConfigNumberOfSteps = mnuConfigure->addAction(QStringLiteral("&Number of Steps (Frequencies)"));
   QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
-  mnuHelpHelp = mnuHelp->addAction(QStringLiteral("&Help"));
-  mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About Tavelin"));
+  c.mnuHelpHelp = mnuHelp->addAction(QStringLiteral("&Help"));
+  c.mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About Tavelin"));
 
-  connect(mnuFileOpen, &QAction::triggered, this, [this] { mnuFileOpen_Click(); });
-  connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
-  connect(mnuConfigNumberOfSteps, &QAction::triggered, this, [this] { mnuConfigNumberOfSteps_Click(); });
-  connect(mnuHelpHelp, &QAction::triggered, this, [this] { mnuHelpHelp_Click(); });
-  connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAbout_Click(); });
+  connect(c.mnuFileOpen, &QAction::triggered, this, [this] { mnuFileOpen_Click(); });
+  connect(c.mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
+  connect(c.mnuConfigNumberOfSteps, &QAction::triggered, this, [this] { mnuConfigNumberOfSteps_Click(); });
+  connect(c.mnuHelpHelp, &QAction::triggered, this, [this] { mnuHelpHelp_Click(); });
+  connect(c.mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAbout_Click(); });
 }
 
 void frmArchiveProcessor::CreateControls() {
   // No minimum size: the window can be made smaller than its controls, which then lie cut off.
   auto* client = new QWidget(this);
-  client->resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
+  client->resize(kClientArea.Pixels().size());
   setCentralWidget(client);
-
-  lblElementsInNetwork = Place(new QLabel(client), 840, 210, 2745, 330);
-
-  frScanFrequencies = Place(new QGroupBox(QStringLiteral("Scan Frequency Setup"), client), 105, 630, 3585, 2430);
-  frScanFrequencies->setToolTip(
-      QStringLiteral("First Open a Data File, Then Set Frequency Bounds and Begin Scan."));
-  Label28 = Place(new QLabel(QStringLiteral("Lower Frequency"), frScanFrequencies), 315, 315, 1800, 330);
-  txtScanFreqLower = Place(new QLineEdit(frScanFrequencies), 2100, 315, 645, 330);
-  txtScanFreqLower->setToolTip(QStringLiteral("Enter Lower Bounding Frequency in MHz."));
-  txtScanFreqUpper = Place(new QLineEdit(frScanFrequencies), 2100, 840, 645, 330);
-  txtScanFreqUpper->setToolTip(QStringLiteral("Enter the Upper Bounding Frequency in MHz."));
-  Label29 = Place(new QLabel(QStringLiteral("Upper Frequency"), frScanFrequencies), 315, 840, 1800, 225);
-  Label37 = Place(new QLabel(QStringLiteral("MHz"), frScanFrequencies), 2835, 315, 330, 330);
-  Label38 = Place(new QLabel(QStringLiteral("MHz"), frScanFrequencies), 2835, 840, 435, 330);
-  cmdBeginScan = Place(new QPushButton(QStringLiteral("Begin Scan"), frScanFrequencies), 945, 1890, 1380, 435);
-  cmdBeginScan->setToolTip(QStringLiteral("Press to Generate the Values Versus Frequency Flie."));
-  connect(cmdBeginScan, &QPushButton::clicked, this, [this] { cmdBeginScan_Click(); });
-  PressOnEnter(cmdBeginScan);
-
-  frPlotSetup = Place(new QGroupBox(QStringLiteral("Plot Setup"), client), 3840, 120, 2535, 3900);
-  frPlotSetup->setToolTip(QStringLiteral(
-      "Choose the Variable to be Displayed against Frequency, Set Log or Linear and Press Compute and Plot."));
-  struct OptionPlace {
-    const char* caption;
-    int top;
-    int width;
-    int height;
-  };
-  constexpr OptionPlace kOptions[] = {
-      {"Voltage Magnitude", 315, 1695, 225},   {"Current Magnitude", 735, 1800, 225},
-      {"Z Magnitude", 1155, 1800, 225},        {"Voltage Phase Angle", 1575, 2010, 225},
-      {"Current Phase Angle", 1995, 2115, 225}, {"Z Phase Angle", 2415, 1905, 225},
-      {"SWR", 2790, 1800, 270}};
-  option1Group_ = new QButtonGroup(this);
-  for (int i = 0; i < 7; ++i) {
-    const OptionPlace& o = kOptions[i];
-    Option1[static_cast<std::size_t>(i)] =
-        Place(new QRadioButton(QString::fromLatin1(o.caption), frPlotSetup), 210, o.top, o.width, o.height);
-    option1Group_->addButton(Option1[static_cast<std::size_t>(i)], i);
+  for (const ControlRow& row : kControls) {
+    QWidget* control = row.make(controls_, client);
+    SetCaption(control, QString::fromLatin1(row.caption));
+    if (*row.toolTip != '\0') control->setToolTip(QString::fromLatin1(row.toolTip));
+    Place(control, row.place);
   }
+
+  MainControls& c = controls_;
+  option1Group_ = new QButtonGroup(this);
+  for (std::size_t i = 0; i < c.Option1.size(); ++i) option1Group_->addButton(c.Option1[i], static_cast<int>(i));
   // Selecting a button from code raises its click handler as a user's click would.
   connect(option1Group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
     if (checked) Option1_Click(id);
   });
-  cmdCompute = Place(new QPushButton(QStringLiteral("Compute and Plot"), frPlotSetup), 510, 3270, 1500, 435);
-  cmdCompute->setToolTip(QStringLiteral("Press to Display the Plot"));
-  connect(cmdCompute, &QPushButton::clicked, this, [this] { cmdCompute_Click(); });
-  PressOnEnter(cmdCompute);
-
-  frameLogLin = Place(new QGroupBox(QStringLiteral("Log or Linear Plot"), client), 3840, 4200, 2535, 735);
-  optLogLin[0] = Place(new QRadioButton(QStringLiteral("Logarithmic Plot"), frameLogLin), 240, 240, 1815, 195);
-  optLogLin[0]->setToolTip(QStringLiteral("Choose Logarithmic or Linear for Magnitude Plots."));
-  optLogLin[1] = Place(new QRadioButton(QStringLiteral("Linear Plot"), frameLogLin), 240, 480, 2055, 195);
-  optLogLin[1]->setToolTip(QStringLiteral("Choose Linear for Phase Angle Plots"));
-  optLogLin[1]->setChecked(true);
-  TabToSelected({Option1.begin(), Option1.end()});
-  TabToSelected({optLogLin.begin(), optLogLin.end()});
-
-  Label1 = Place(new QLabel(QStringLiteral("Decades for Log Plot"), client), 4320, 5040, 1575, 255);
-  txtDecades = Place(new QLineEdit(client), 5880, 5040, 495, 285);
-  txtDecades->setToolTip(QStringLiteral("For Log Plots, Set the Number of Decades of Range."));
-  Label2 = Place(new QLabel(QStringLiteral("Min. Value for Log Plot"), client), 3960, 5400, 1695, 255);
-  txtMinValue = Place(new QLineEdit(client), 5640, 5400, 735, 285);
-  txtMinValue->setToolTip(QStringLiteral("For Log Plots, Set the Low Value of the Log Scale."));
-  Label3 = Place(new QLabel(QStringLiteral("Normalizer for SWR"), client), 570, 4395, 1425, 240);
-  txtNormalizer = Place(new QLineEdit(client), 2010, 4365, 810, 300);
+  connect(c.cmdBeginScan, &QPushButton::clicked, this, [this] { cmdBeginScan_Click(); });
+  connect(c.cmdCompute, &QPushButton::clicked, this, [this] { cmdCompute_Click(); });
+  PressOnEnter(c.cmdBeginScan);
+  PressOnEnter(c.cmdCompute);
+  c.optLogLin[1]->setChecked(true);
+  TabToSelected({c.Option1.begin(), c.Option1.end()});
+  TabToSelected({c.optLogLin.begin(), c.optLogLin.end()});
   KeepToolTipsOwn(client);
-  KeepBefore(Label1, txtDecades);
-  KeepBefore(Label2, txtMinValue);
-  KeepBefore(Label3, txtNormalizer);
+  KeepBefore(c.Label1, c.txtDecades);
+  KeepBefore(c.Label2, c.txtMinValue);
+  KeepBefore(c.Label3, c.txtNormalizer);
 
   // Frames carry their caption on the border line, so the controls' twip positions sit inside them.
-  for (QGroupBox* frame : {frScanFrequencies, frPlotSetup, frameLogLin}) {
+  for (QGroupBox* frame : {c.frScanFrequencies, c.frPlotSetup, c.frameLogLin}) {
     frame->setStyleSheet(QStringLiteral(
         "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 7px; }"
         "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px;"
@@ -212,31 +235,32 @@ void frmArchiveProcessor::CreateControls() {
 }
 
 void frmArchiveProcessor::SetTabOrder() {
-  QWidget* const order[] = {txtScanFreqLower, txtScanFreqUpper, cmdBeginScan, Option1[5], Option1[4],
-                            Option1[3],       Option1[2],       Option1[1],   Option1[0], cmdCompute,
-                            optLogLin[1],     optLogLin[0],     txtDecades,   txtMinValue, Option1[6],
-                            txtNormalizer};
+  const MainControls& c = controls_;
+  QWidget* const order[] = {c.txtScanFreqLower, c.txtScanFreqUpper, c.cmdBeginScan, c.Option1[5], c.Option1[4],
+                            c.Option1[3],       c.Option1[2],       c.Option1[1],   c.Option1[0], c.cmdCompute,
+                            c.optLogLin[1],     c.optLogLin[0],     c.txtDecades,   c.txtMinValue, c.Option1[6],
+                            c.txtNormalizer};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
 bool frmArchiveProcessor::Form_Load() {
   try {
-    txtNormalizer->setText(QStringLiteral("50"));
-    cmdBeginScan->setEnabled(false);
+    controls_.txtNormalizer->setText(QStringLiteral("50"));
+    controls_.cmdBeginScan->setEnabled(false);
     state_.StepCount = 100;
     state_.ElementIndex = 1;
     state_.Node.NodeVoltageRe = 1.0;
     state_.Node.NodeVoltageIm = 0.0;
     state_.Node.NodeCurrentRe = 0.0;
     state_.Node.NodeCurrentIm = 0.0;
-    frPlotSetup->setEnabled(false);
-    frameLogLin->setEnabled(false);
-    cmdCompute->setEnabled(false);
-    Option1[0]->setChecked(true);
+    controls_.frPlotSetup->setEnabled(false);
+    controls_.frameLogLin->setEnabled(false);
+    controls_.cmdCompute->setEnabled(false);
+    controls_.Option1[0]->setChecked(true);
     Option1_Click(0);  // also when the button was already selected
-    txtMinValue->setEnabled(false);
-    txtDecades->setEnabled(false);
-    cmdCompute->setEnabled(false);
+    controls_.txtMinValue->setEnabled(false);
+    controls_.txtDecades->setEnabled(false);
+    controls_.cmdCompute->setEnabled(false);
     return true;
   } catch (const RunTimeError& e) {
     if (e.Number() == err::kFileNotFound) {
@@ -261,7 +285,7 @@ void frmArchiveProcessor::OnFocusWindowChanged(QWindow* window) {
   lastFormWindow_ = window;
 }
 
-void frmArchiveProcessor::Form_Activate() { txtScanFreqLower->setFocus(Qt::ActiveWindowFocusReason); }
+void frmArchiveProcessor::Form_Activate() { controls_.txtScanFreqLower->setFocus(Qt::ActiveWindowFocusReason); }
 
 void frmArchiveProcessor::Form_QueryUnload() {
   try {
@@ -276,33 +300,33 @@ void frmArchiveProcessor::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void frmArchiveProcessor::Option1_Click(int index) { PlotVariableIndex = static_cast<std::int16_t>(index); }
+void frmArchiveProcessor::Option1_Click(int index) { PlotVariableIndex_ = static_cast<std::int16_t>(index); }
 
 void frmArchiveProcessor::mnuFileOpen_Click() {
   const std::optional<std::string> fileName = environment_.fileDialog.GetOpenFileName(this);
   const bool opened = OpenElementFile(services_, state_, fileName, [this](std::int16_t count) {
-    lblElementsInNetwork->setText(QStringLiteral("Elements In Network: %1").arg(count));
+    controls_.lblElementsInNetwork->setText(QStringLiteral("Elements In Network: %1").arg(count));
   });
-  if (opened) cmdBeginScan->setEnabled(true);
+  if (opened) controls_.cmdBeginScan->setEnabled(true);
 }
 
 void frmArchiveProcessor::cmdBeginScan_Click() {
   const ScanOutcome outcome =
-      BeginScan(services_, state_, ToStdString(txtScanFreqUpper->text()), ToStdString(txtScanFreqLower->text()));
+      BeginScan(services_, state_, ToStdString(controls_.txtScanFreqUpper->text()), ToStdString(controls_.txtScanFreqLower->text()));
   if (outcome == ScanOutcome::kReopened) EnablePlotControls();
 }
 
 void frmArchiveProcessor::cmdCompute_Click() {
   PlotRequest request;
-  request.PlotVariableIndex = PlotVariableIndex;
-  request.logarithmic = optLogLin[0]->isChecked();
-  request.normalizerText = ToStdString(txtNormalizer->text());
-  request.decadesText = ToStdString(txtDecades->text());
-  request.minValueText = ToStdString(txtMinValue->text());
+  request.PlotVariableIndex = PlotVariableIndex_;
+  request.logarithmic = controls_.optLogLin[0]->isChecked();
+  request.normalizerText = ToStdString(controls_.txtNormalizer->text());
+  request.decadesText = ToStdString(controls_.txtDecades->text());
+  request.minValueText = ToStdString(controls_.txtMinValue->text());
   if (!ComputePlot(services_, state_, request, plot_)) return;
   // An open plot window shows the new data at once rather than at its next resize.
   if (plotWindow_ != nullptr) {
-    plotWindow_->Redraw();
+    plotWindow_->Redraw(plot_);
   } else {
     plotWindow_ = new frmPlot(plot_, reporting_, environment_.printers);
     MarkAsForm(plotWindow_);
@@ -315,13 +339,13 @@ void frmArchiveProcessor::cmdCompute_Click() {
 
 // The last steps of reopening the output file: the plot set-up becomes usable with its defaults.
 void frmArchiveProcessor::EnablePlotControls() {
-  frPlotSetup->setEnabled(true);
-  frameLogLin->setEnabled(true);
-  txtMinValue->setText(ToQString(FormatGeneral(0.1, services_.locale)));
-  txtDecades->setText(QStringLiteral("5"));
-  txtMinValue->setEnabled(true);
-  txtDecades->setEnabled(true);
-  cmdCompute->setEnabled(true);
+  controls_.frPlotSetup->setEnabled(true);
+  controls_.frameLogLin->setEnabled(true);
+  controls_.txtMinValue->setText(ToQString(FormatGeneral(0.1, services_.locale)));
+  controls_.txtDecades->setText(QStringLiteral("5"));
+  controls_.txtMinValue->setEnabled(true);
+  controls_.txtDecades->setEnabled(true);
+  controls_.cmdCompute->setEnabled(true);
 }
 
 // The modal dialogs return when closed; the main window is active again, and the focus goes back

@@ -37,35 +37,8 @@ struct MainWindowEnvironment {
   NumberLocale locale;
 };
 
-// The program's main window: scan set-up on the left, plot set-up on the right, three menus.
-// Its controls are public, as the handlers of the other windows and the tests read them.
-class frmArchiveProcessor : public QMainWindow {
-  Q_OBJECT
-
- public:
-  explicit frmArchiveProcessor(MainWindowEnvironment environment, QWidget* parent = nullptr);
-  ~frmArchiveProcessor() override;
-
-  // False when loading failed and the program must end without showing the window.
-  bool Loaded() const { return loaded_; }
-
-  NetworkState& State() { return state_; }
-  const PlotData& Plot() const { return plot_; }
-  frmPlot* PlotWindow() const { return plotWindow_; }
-  const Services& ProgramServices() const { return services_; }
-
-  void mnuFileOpen_Click();
-  void mnuFileExit_Click();
-  void cmdBeginScan_Click();
-  void cmdCompute_Click();
-  void mnuConfigNumberOfSteps_Click();
-  void mnuHelpHelp_Click();
-  void mnuHelpAbout_Click();
-  void Option1_Click(int index);
-
-  // The plotted variable: the index of the Option1 button last clicked.
-  std::int16_t PlotVariableIndex = 0;
-
+// The main window's controls and menu commands, created once with the window.
+struct MainControls {
   QLabel* lblElementsInNetwork = nullptr;
   QGroupBox* frScanFrequencies = nullptr;
   QLabel* Label28 = nullptr;
@@ -92,6 +65,61 @@ class frmArchiveProcessor : public QMainWindow {
   QAction* mnuConfigNumberOfSteps = nullptr;
   QAction* mnuHelpHelp = nullptr;
   QAction* mnuHelpAbout = nullptr;
+};
+
+// The program's main window: scan set-up on the left, plot set-up on the right, three menus.
+class frmArchiveProcessor : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmArchiveProcessor(MainWindowEnvironment environment, QWidget* parent = nullptr);
+  ~frmArchiveProcessor() override;
+
+  // False when loading failed and the program must end without showing the window.
+  bool Loaded() const { return loaded_; }
+
+  NetworkState& State() { return state_; }
+  const PlotData& Plot() const { return plot_; }
+  frmPlot* PlotWindow() const { return plotWindow_; }
+  const Services& ProgramServices() const { return services_; }
+  // The controls, for the other windows and the tests to use (but not to replace).
+  QLabel* lblElementsInNetwork() const { return controls_.lblElementsInNetwork; }
+  QGroupBox* frScanFrequencies() const { return controls_.frScanFrequencies; }
+  QLabel* Label28() const { return controls_.Label28; }
+  QLineEdit* txtScanFreqLower() const { return controls_.txtScanFreqLower; }
+  QLineEdit* txtScanFreqUpper() const { return controls_.txtScanFreqUpper; }
+  QLabel* Label29() const { return controls_.Label29; }
+  QLabel* Label37() const { return controls_.Label37; }
+  QLabel* Label38() const { return controls_.Label38; }
+  QPushButton* cmdBeginScan() const { return controls_.cmdBeginScan; }
+  QGroupBox* frPlotSetup() const { return controls_.frPlotSetup; }
+  QPushButton* cmdCompute() const { return controls_.cmdCompute; }
+  QGroupBox* frameLogLin() const { return controls_.frameLogLin; }
+  QLabel* Label1() const { return controls_.Label1; }
+  QLineEdit* txtDecades() const { return controls_.txtDecades; }
+  QLabel* Label2() const { return controls_.Label2; }
+  QLineEdit* txtMinValue() const { return controls_.txtMinValue; }
+  QLabel* Label3() const { return controls_.Label3; }
+  QLineEdit* txtNormalizer() const { return controls_.txtNormalizer; }
+  QAction* mnuFileOpen() const { return controls_.mnuFileOpen; }
+  QAction* mnuFileExit() const { return controls_.mnuFileExit; }
+  QAction* mnuConfigNumberOfSteps() const { return controls_.mnuConfigNumberOfSteps; }
+  QAction* mnuHelpHelp() const { return controls_.mnuHelpHelp; }
+  QAction* mnuHelpAbout() const { return controls_.mnuHelpAbout; }
+  QRadioButton* Option1(int index) const { return controls_.Option1.at(static_cast<std::size_t>(index)); }
+  QRadioButton* optLogLin(int index) const { return controls_.optLogLin.at(static_cast<std::size_t>(index)); }
+
+  void mnuFileOpen_Click();
+  void mnuFileExit_Click();
+  void cmdBeginScan_Click();
+  void cmdCompute_Click();
+  void mnuConfigNumberOfSteps_Click();
+  void mnuHelpHelp_Click();
+  void mnuHelpAbout_Click();
+  void Option1_Click(int index);
+
+  // The plotted variable: the index of the Option1 button last clicked.
+  std::int16_t PlotVariableIndex() const { return PlotVariableIndex_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -107,6 +135,8 @@ class frmArchiveProcessor : public QMainWindow {
   void OnFocusWindowChanged(QWindow* window);
 
   MainWindowEnvironment environment_;
+  MainControls controls_;
+  std::int16_t PlotVariableIndex_ = 0;
   RecordFiles files_;
   Services services_;
   NetworkState state_;

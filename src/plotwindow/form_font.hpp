@@ -8,4 +8,7 @@ namespace tavelin {
 // narrow sans serif, so a face with Arial's metrics is preferred over a wider system default.
 QFont FormFont(double pointSize, bool bold = false);
 
+// The size of the windows' own text: captions, boxes and buttons.
+inline constexpr double kFormFontPoints = 8.25;
+
 }  // namespace tavelin

@@ -13,24 +13,20 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <algorithm>
-#include <cmath>
 
 #include "plotwindow/form_font.hpp"
 #include "plotwindow/plot_images.hpp"
-#include "plotwindow/qt_plot_surface.hpp"
+#include "plotwindow/painter_plot_surface.hpp"
+#include "plotwindow/twips.hpp"
 
 namespace tavelin {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
-
-int ToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
-
-QPushButton* MakeButton(const QString& caption, QWidget* parent, int left, int top, int width, int height) {
+QPushButton* MakeButton(const QString& caption, QWidget* parent, const TwipRect& place) {
   auto* button = new QPushButton(caption, parent);
-  button->setFont(FormFont(8.25, false));
-  button->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
+  button->setFont(FormFont(kFormFontPoints));
+  button->setGeometry(place.Pixels());
   PressOnEnter(button);
   return button;
 }
@@ -87,14 +83,14 @@ bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, co
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-  const double full = printer.resolution() / 96.0;
+  const double full = printer.resolution() / kScreenDpi;
   const double shrink = std::min({1.0, page.width() / (area.width() * full), page.height() / (area.height() * full)});
   const double scale = full * shrink;
   painter.setClipRect(QRectF(0, 0, area.width() * scale, area.height() * scale));
   PainterPlotSurface surface(painter, printer, scale, QPointF(0, 0), textColour);
   SilentMessages silent;
   DrawWindowPlot(surface, geometry.WindowWidth, geometry.WindowHeight, data, Reporting{silent, locale});
-  const double fontScale = 96.0 / printer.logicalDpiY() * scale;
+  const double fontScale = kScreenDpi / printer.logicalDpiY() * scale;
   for (const QPushButton* button : buttons) PrintButton(painter, *button, scale, fontScale);
   return painter.end();
 }
@@ -116,24 +112,24 @@ void frmPlot::QueuedMessages::Show(const std::string& text, const std::string& t
   if (std::find(pending.begin(), pending.end(), message) == pending.end()) pending.push_back(message);
 }
 
-frmPlot::frmPlot(const PlotData& data, const Reporting& reporting, PrinterService& printers, QWidget* parent)
-    : QWidget(parent, Qt::Window), data_(data), shown_(data), reporting_(reporting), printers_(printers) {
+frmPlot::frmPlot(PlotData data, const Reporting& reporting, PrinterService& printers, QWidget* parent)
+    : QWidget(parent, Qt::Window), shown_(std::move(data)), reporting_(reporting), printers_(printers) {
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setWindowTitle(QString());
-  cmdOK = MakeButton(QStringLiteral("OK"), this, 4080, 3480, 495, 315);
-  cmdPrint = MakeButton(QStringLiteral("Print"), this, 3360, 3480, 495, 315);
-  resize(ToPixels(7875), ToPixels(7590));
-  setTabOrder(cmdOK, cmdPrint);
-  cmdOK->setFocus();
-  connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
-  connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
+  cmdOK_ = MakeButton(QStringLiteral("OK"), this, {4080, 3480, 495, 315});
+  cmdPrint_ = MakeButton(QStringLiteral("Print"), this, {3360, 3480, 495, 315});
+  resize(TwipRect{0, 0, 7875, 7590}.Pixels().size());
+  setTabOrder(cmdOK_, cmdPrint_);
+  cmdOK_->setFocus();
+  connect(cmdOK_, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+  connect(cmdPrint_, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
 }
 
 frmPlot::~frmPlot() = default;
 
-void frmPlot::Redraw() {
-  shown_ = data_;
+void frmPlot::Redraw(PlotData data) {
+  shown_ = std::move(data);
   Form_Resize();
 }
 
@@ -148,24 +144,17 @@ void frmPlot::Form_Resize() {
     resizeAgain_ = false;
     // The drawing area, not the outer size: under a frame the outer size would put the bottom of the
     // plot below the window's edge. Without a frame both are the same.
-    const auto windowWidth = static_cast<float>(width() * kTwipsPerPixel);
-    const auto windowHeight = static_cast<float>(height() * kTwipsPerPixel);
+    const auto windowWidth = static_cast<float>(Twips::FromPixels(width()).Value());
+    const auto windowHeight = static_cast<float>(Twips::FromPixels(height()).Value());
     pictureArea_ = PictureArea();
     if (picture_.size() != pictureArea_.size()) picture_ = QImage(pictureArea_.size(), QImage::Format_RGB32);
 
-    QtPlotSurface surface(picture_, ToRgb(palette().color(QPalette::WindowText)), pictureArea_.topLeft());
+    PainterPlotSurface surface(picture_, ToRgb(palette().color(QPalette::WindowText)), pictureArea_.topLeft());
     surface.Clear(palette().color(QPalette::Window));
+    cmdPrint_->move(Twips(0.4 * windowWidth).WholePixels(), Twips(0.5 * windowHeight).WholePixels());
+    cmdOK_->move(Twips(0.55 * windowWidth).WholePixels(), Twips(0.5 * windowHeight).WholePixels());
     fontPoints_ = PlotFontPoints(windowHeight);
-    surface.SetFont(fontPoints_, true);
-    surface.SetFillColor(QBColor(9));
-    geometry_ = GeometryFor(windowWidth, windowHeight);
-    geometry_.MarkerColor = surface.FillColor();
-    cmdPrint->move(ToPixels(0.4 * windowWidth), ToPixels(0.5 * windowHeight));
-    cmdOK->move(ToPixels(0.55 * windowWidth), ToPixels(0.5 * windowHeight));
-
-    const Reporting drawingReports{queued_, reporting_.locale};
-    PlotCanvas canvas{surface, geometry_, ranges_, drawingReports};
-    DrawPlot(canvas, shown_, shown_.PlotTitle);
+    geometry_ = DrawWindowPlot(surface, windowWidth, windowHeight, shown_, Reporting{queued_, reporting_.locale});
   } while (resizeAgain_);
   drawing_ = false;
   update();
@@ -212,7 +201,7 @@ void frmPlot::cmdPrint_Click() {
   printer.setDocName(QStringLiteral("Tavelin plot"));
   if (!printers_.Prepare(printer, this) || self.isNull()) return;
   if (!PrintWindow(printer, size(), geometry_, shown_, ToRgb(palette().color(QPalette::WindowText)),
-                   reporting_.locale, {cmdPrint, cmdOK})) {
+                   reporting_.locale, {cmdPrint_, cmdOK_})) {
     reporting_.messages.Show("The plot could not be printed.", "Print");
   }
 }

@@ -39,20 +39,19 @@ class SystemPrinterService : public PrinterService {
 [[nodiscard]] bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, const PlotData& data,
                  Rgb textColour, const NumberLocale& locale, const std::vector<const QPushButton*>& buttons);
 
-// The plot window. It draws a copy of the plot data taken when it is created and at each Redraw(),
-// so a Compute and Plot that is refused leaves the picture alone. The picture lives in an image that
-// the window paints from, so it survives being covered and is what gets printed. The window deletes
-// itself when it is closed. The message boxes and the printer service must outlive it; data is read
-// only by the constructor and Redraw().
+// The plot window. It draws its own copy of the plot data, given when it is created and at each
+// Redraw(), so a Compute and Plot that is refused leaves the picture alone. The picture lives in an
+// image that the window paints from, so it survives being covered and is what gets printed. The
+// window deletes itself when it is closed. The message boxes and the printer service must outlive it.
 class frmPlot : public QWidget {
   Q_OBJECT
 
  public:
-  frmPlot(const PlotData& data, const Reporting& reporting, PrinterService& printers, QWidget* parent = nullptr);
+  frmPlot(PlotData data, const Reporting& reporting, PrinterService& printers, QWidget* parent = nullptr);
   ~frmPlot() override;
 
-  // Takes the current plot data and draws them at once.
-  void Redraw();
+  // Takes new plot data and draws them at once.
+  void Redraw(PlotData data);
 
   // Lays the window out from the size of its drawing area and draws the plot anew.
   void Form_Resize();
@@ -65,9 +64,8 @@ class frmPlot : public QWidget {
   QPoint PictureOrigin() const { return pictureArea_.topLeft(); }
   const PlotGeometry& Geometry() const { return geometry_; }
   double FontPoints() const { return fontPoints_; }
-
-  QPushButton* cmdPrint = nullptr;
-  QPushButton* cmdOK = nullptr;
+  QPushButton* cmdPrint() const { return cmdPrint_; }
+  QPushButton* cmdOK() const { return cmdOK_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -87,7 +85,8 @@ class frmPlot : public QWidget {
   QRect PictureArea() const;
   void KeepWithinDesktop();
 
-  const PlotData& data_;
+  QPushButton* cmdPrint_ = nullptr;
+  QPushButton* cmdOK_ = nullptr;
   PlotData shown_;
   Reporting reporting_;
   PrinterService& printers_;
@@ -99,7 +98,6 @@ class frmPlot : public QWidget {
   QRect pictureArea_;
   QImage picture_;
   PlotGeometry geometry_;
-  PlotRanges ranges_;
   double fontPoints_ = 0.0;
 };
 

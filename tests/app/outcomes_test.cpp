@@ -50,7 +50,7 @@ class Outcomes : public ::testing::Test {
     Net("SeriesC 100 rload=50\nShuntC 100\n");
     rig.Scan("1", "3");
     if (box) box->setText(text);
-    w.optLogLin[log ? 0 : 1]->click();
+    w.optLogLin(log ? 0 : 1)->click();
     rig.messages.shown.clear();
     rig.Compute(variable);
   }
@@ -78,8 +78,8 @@ TEST_P(Messages, AreShownWordForWordAndLeaveTheStateTheyName) {
   row.act(*this);
   EXPECT_EQ(rig.messages.shown, row.shown);
   EXPECT_EQ(w.State().OutputRecordCount, row.records);
-  EXPECT_EQ(w.cmdBeginScan->isEnabled(), row.scanUsable);
-  EXPECT_EQ(w.cmdCompute->isEnabled() && w.frPlotSetup->isEnabled(), row.plotUsable);
+  EXPECT_EQ(w.cmdBeginScan()->isEnabled(), row.scanUsable);
+  EXPECT_EQ(w.cmdCompute()->isEnabled() && w.frPlotSetup()->isEnabled(), row.plotUsable);
   EXPECT_EQ(rig.PlotShown(), row.plotShown);
   EXPECT_EQ(rig.end.calls, 0);
 }
@@ -117,19 +117,19 @@ INSTANTIATE_TEST_SUITE_P(Rows, Messages, ::testing::Values(
     Row{"NextScanOnceTheFolderIsGone", [](Outcomes& t) { t.Net("SeriesR 1 rload=50\n"); fs::create_directory(t.output); t.rig.Scan("1", "3"); fs::remove(t.output); t.Scan("SeriesR 1 rload=50\n", "1", "3"); },
         {kFirstScan, Status(3)}, 3, true, true},
     Row{"PlotBeforeAnyRecord", [](Outcomes& t) { t.Zeros(0); t.rig.Scan("1", "2"); t.rig.messages.shown.clear(); t.rig.Compute(0); }, {kNoPoints}, 0, true, true},
-    Row{"LogMinValueZero", [](Outcomes& t) { t.Plot(2, true, t.w.txtMinValue, "0"); }, {kLogRefused}, 6, true, true},
-    Row{"LogDecadesRoundToZero", [](Outcomes& t) { t.Plot(2, true, t.w.txtDecades, "0.4"); }, {kLogRefused}, 6, true, true},
-    Row{"LinearMinValueZero", [](Outcomes& t) { t.Plot(2, false, t.w.txtMinValue, "0"); }, {}, 6, true, true, true},
+    Row{"LogMinValueZero", [](Outcomes& t) { t.Plot(2, true, t.w.txtMinValue(), "0"); }, {kLogRefused}, 6, true, true},
+    Row{"LogDecadesRoundToZero", [](Outcomes& t) { t.Plot(2, true, t.w.txtDecades(), "0.4"); }, {kLogRefused}, 6, true, true},
+    Row{"LinearMinValueZero", [](Outcomes& t) { t.Plot(2, false, t.w.txtMinValue(), "0"); }, {}, 6, true, true, true},
     Row{"LogOfNegativePhases", [](Outcomes& t) { t.Plot(3, true); },
         {{"Log Plots cannot plot negative values! Use the Linear Plot!", "Error in Logarithmic Plotting"}}, 6, true, true, true},
-    Row{"NormalizerNotANumber", [](Outcomes& t) { t.Plot(6, false, t.w.txtNormalizer, "abc"); },
+    Row{"NormalizerNotANumber", [](Outcomes& t) { t.Plot(6, false, t.w.txtNormalizer(), "abc"); },
         {{"The Normalizer for SWR box must hold a number.", "Invalid Input Data"}}, 6, true, true},
-    Row{"DecadesLargest16Bit", [](Outcomes& t) { t.Plot(2, true, t.w.txtDecades, "32767.49"); },
+    Row{"DecadesLargest16Bit", [](Outcomes& t) { t.Plot(2, true, t.w.txtDecades(), "32767.49"); },
         {{"Error Code 6", "Error in Drawing Log Horiz Grid"}}, 6, true, true, true},
-    Row{"DecadesBeyond16Bits", [](Outcomes& t) { t.Plot(2, true, t.w.txtDecades, "32767.5"); },
+    Row{"DecadesBeyond16Bits", [](Outcomes& t) { t.Plot(2, true, t.w.txtDecades(), "32767.5"); },
         {{"The Decades for Log Plot box must hold a number from -32768 to 32767.", "Invalid Input Data"}}, 6, true, true},
-    Row{"MinValueLargestSingle", [](Outcomes& t) { t.Plot(2, true, t.w.txtMinValue, "3.4028235677973362e38"); }, {}, 6, true, true, true},
-    Row{"MinValueBeyondSinglePrecision", [](Outcomes& t) { t.Plot(2, true, t.w.txtMinValue, "3.4028235677973366e38"); },
+    Row{"MinValueLargestSingle", [](Outcomes& t) { t.Plot(2, true, t.w.txtMinValue(), "3.4028235677973362e38"); }, {}, 6, true, true, true},
+    Row{"MinValueBeyondSinglePrecision", [](Outcomes& t) { t.Plot(2, true, t.w.txtMinValue(), "3.4028235677973366e38"); },
         {{"The Min. Value for Log Plot box holds a number too large to use.", "Invalid Input Data"}}, 6, true, true}),
     [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 
@@ -139,7 +139,7 @@ TEST_F(Outcomes, RecordCountRoundsAPartialRecordHalvesToEven) {
   for (const auto& [size, count] : cases) {
     rig.messages.shown.clear();
     Zeros(size);
-    EXPECT_EQ(w.lblElementsInNetwork->text(), QStringLiteral("Elements In Network: %1").arg(count));
+    EXPECT_EQ(w.lblElementsInNetwork()->text(), QStringLiteral("Elements In Network: %1").arg(count));
     ASSERT_EQ(rig.messages.shown.size(), static_cast<std::size_t>(count)) << size;
     const std::string last = "Element " + std::to_string(count) + " is type SeriesR with value = 0.000";
     EXPECT_EQ(count ? rig.messages.shown.back().text : last, last);
@@ -153,13 +153,13 @@ TEST_F(Outcomes, HelpOpensTheFileBesideTheProgramOrSaysWhereItLooked) {
   const fs::path saved = fs::current_path();
   fs::current_path(elsewhere.Path());
   const std::string path = program.string() + "/Rizezuz.chm";
-  w.mnuHelpHelp->trigger();
+  w.mnuHelpHelp()->trigger();
   testing::WriteBytes(path, {});
-  w.mnuHelpHelp->trigger();
+  w.mnuHelpHelp()->trigger();
   fs::create_symlink("loop", folder.File("loop"));  // a folder that cannot be searched is no missing file
   ShowHelpFile("Rizezuz.chm", HelpEnvironment{folder.File("loop"), rig, rig.messages});
   rig.shellError = 57;
-  w.mnuHelpHelp->trigger();
+  w.mnuHelpHelp()->trigger();
   fs::current_path(saved);
   EXPECT_EQ(rig.messages.shown, (Boxes{{"HTML Help File Not Found \r\n" + path, "Tavelin"},
                                        {"Error in Invoking Help!\r\nError Code = 57", "Tavelin"}}));
@@ -193,7 +193,7 @@ TEST_F(Outcomes, EveryFileIsClosedOnEveryPath) {
   for (int i = 0; i < 30; ++i) round();
   EXPECT_EQ(OpenDescriptors(), after);
   EXPECT_LE(after, before + 3);  // the network, the output file for writing and for reading
-  w.mnuFileExit->trigger();
+  w.mnuFileExit()->trigger();
   EXPECT_EQ(OpenDescriptors(), before);
 }
 

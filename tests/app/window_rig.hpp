@@ -47,17 +47,17 @@ struct WindowRig : FileDialog, PrinterService, ProgramStarter, DocumentShell {
 
   void Open(const std::string& path) {
     names.push_back(path);
-    window.mnuFileOpen->trigger();
+    window.mnuFileOpen()->trigger();
   }
   void Scan(const std::string& lower, const std::string& upper) {
-    window.txtScanFreqLower->setText(QString::fromStdString(lower));
-    window.txtScanFreqUpper->setText(QString::fromStdString(upper));
+    window.txtScanFreqLower()->setText(QString::fromStdString(lower));
+    window.txtScanFreqUpper()->setText(QString::fromStdString(upper));
     ++scans;
-    window.cmdBeginScan->click();
+    window.cmdBeginScan()->click();
   }
   void Compute(int variable) {
-    window.Option1[static_cast<std::size_t>(variable)]->click();
-    window.cmdCompute->click();
+    window.Option1(variable)->click();
+    window.cmdCompute()->click();
     QCoreApplication::processEvents();  // the plot window's own boxes come a turn later
   }
   bool PlotShown() const { return window.PlotWindow() != nullptr && window.PlotWindow()->isVisible(); }

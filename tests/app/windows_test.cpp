@@ -82,48 +82,48 @@ TEST_F(Windows, MainWindowControlsMenusAndTabChain) {
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   EXPECT_EQ(std::pair(w.windowTitle(), w.centralWidget()->size()), std::pair(QString("Tavelin 3.3.1"), QSize(437, 389)));
-  QWidget *const client = w.centralWidget(), *const scan = w.frScanFrequencies, *const plot = w.frPlotSetup,
-                 *const scale = w.frameLogLin;
+  QWidget *const client = w.centralWidget(), *const scan = w.frScanFrequencies(), *const plot = w.frPlotSetup(),
+                 *const scale = w.frameLogLin();
   ExpectControls({
-      {w.lblElementsInNetwork, client, "", "", 840, 210, 2745, 330},
+      {w.lblElementsInNetwork(), client, "", "", 840, 210, 2745, 330},
       {scan, client, "Scan Frequency Setup", "First Open a Data File, Then Set Frequency Bounds and Begin Scan.", 105, 630, 3585, 2430},
-      {w.Label28, scan, "Lower Frequency", "", 315, 315, 1800, 330},
-      {w.txtScanFreqLower, scan, "", "Enter Lower Bounding Frequency in MHz.", 2100, 315, 645, 330},
-      {w.txtScanFreqUpper, scan, "", "Enter the Upper Bounding Frequency in MHz.", 2100, 840, 645, 330},
-      {w.Label29, scan, "Upper Frequency", "", 315, 840, 1800, 225}, {w.Label37, scan, "MHz", "", 2835, 315, 330, 330},
-      {w.Label38, scan, "MHz", "", 2835, 840, 435, 330},
-      {w.cmdBeginScan, scan, "Begin Scan", "Press to Generate the Values Versus Frequency Flie.", 945, 1890, 1380, 435},
+      {w.Label28(), scan, "Lower Frequency", "", 315, 315, 1800, 330},
+      {w.txtScanFreqLower(), scan, "", "Enter Lower Bounding Frequency in MHz.", 2100, 315, 645, 330},
+      {w.txtScanFreqUpper(), scan, "", "Enter the Upper Bounding Frequency in MHz.", 2100, 840, 645, 330},
+      {w.Label29(), scan, "Upper Frequency", "", 315, 840, 1800, 225}, {w.Label37(), scan, "MHz", "", 2835, 315, 330, 330},
+      {w.Label38(), scan, "MHz", "", 2835, 840, 435, 330},
+      {w.cmdBeginScan(), scan, "Begin Scan", "Press to Generate the Values Versus Frequency Flie.", 945, 1890, 1380, 435},
       {plot, client, "Plot Setup",
        "Choose the Variable to be Displayed against Frequency, Set Log or Linear and Press Compute and Plot.", 3840, 120, 2535, 3900},
-      {w.Option1[0], plot, "Voltage Magnitude", "", 210, 315, 1695, 225},
-      {w.Option1[1], plot, "Current Magnitude", "", 210, 735, 1800, 225},
-      {w.Option1[2], plot, "Z Magnitude", "", 210, 1155, 1800, 225},
-      {w.Option1[3], plot, "Voltage Phase Angle", "", 210, 1575, 2010, 225},
-      {w.Option1[4], plot, "Current Phase Angle", "", 210, 1995, 2115, 225},
-      {w.Option1[5], plot, "Z Phase Angle", "", 210, 2415, 1905, 225}, {w.Option1[6], plot, "SWR", "", 210, 2790, 1800, 270},
-      {w.cmdCompute, plot, "Compute and Plot", "Press to Display the Plot", 510, 3270, 1500, 435},
+      {w.Option1(0), plot, "Voltage Magnitude", "", 210, 315, 1695, 225},
+      {w.Option1(1), plot, "Current Magnitude", "", 210, 735, 1800, 225},
+      {w.Option1(2), plot, "Z Magnitude", "", 210, 1155, 1800, 225},
+      {w.Option1(3), plot, "Voltage Phase Angle", "", 210, 1575, 2010, 225},
+      {w.Option1(4), plot, "Current Phase Angle", "", 210, 1995, 2115, 225},
+      {w.Option1(5), plot, "Z Phase Angle", "", 210, 2415, 1905, 225}, {w.Option1(6), plot, "SWR", "", 210, 2790, 1800, 270},
+      {w.cmdCompute(), plot, "Compute and Plot", "Press to Display the Plot", 510, 3270, 1500, 435},
       {scale, client, "Log or Linear Plot", "", 3840, 4200, 2535, 735},
-      {w.optLogLin[0], scale, "Logarithmic Plot", "Choose Logarithmic or Linear for Magnitude Plots.", 240, 240, 1815, 195},
-      {w.optLogLin[1], scale, "Linear Plot", "Choose Linear for Phase Angle Plots", 240, 480, 2055, 195},
-      {w.Label1, client, "Decades for Log Plot", "", 4320, 5040, 1575, 255, w.txtDecades},
-      {w.txtDecades, client, "", "For Log Plots, Set the Number of Decades of Range.", 5880, 5040, 495, 285},
-      {w.Label2, client, "Min. Value for Log Plot", "", 3960, 5400, 1695, 255, w.txtMinValue},
-      {w.txtMinValue, client, "", "For Log Plots, Set the Low Value of the Log Scale.", 5640, 5400, 735, 285},
-      {w.Label3, client, "Normalizer for SWR", "", 570, 4395, 1425, 240, w.txtNormalizer},
-      {w.txtNormalizer, client, "50", "", 2010, 4365, 810, 300},
+      {w.optLogLin(0), scale, "Logarithmic Plot", "Choose Logarithmic or Linear for Magnitude Plots.", 240, 240, 1815, 195},
+      {w.optLogLin(1), scale, "Linear Plot", "Choose Linear for Phase Angle Plots", 240, 480, 2055, 195},
+      {w.Label1(), client, "Decades for Log Plot", "", 4320, 5040, 1575, 255, w.txtDecades()},
+      {w.txtDecades(), client, "", "For Log Plots, Set the Number of Decades of Range.", 5880, 5040, 495, 285},
+      {w.Label2(), client, "Min. Value for Log Plot", "", 3960, 5400, 1695, 255, w.txtMinValue()},
+      {w.txtMinValue(), client, "", "For Log Plots, Set the Low Value of the Log Scale.", 5640, 5400, 735, 285},
+      {w.Label3(), client, "Normalizer for SWR", "", 570, 4395, 1425, 240, w.txtNormalizer()},
+      {w.txtNormalizer(), client, "50", "", 2010, 4365, 810, 300},
   });
   // Tab visits the controls by their tab index; the option buttons in their reversed order.
-  const std::vector<QWidget*> order{w.txtScanFreqLower, w.txtScanFreqUpper, w.cmdBeginScan, w.Option1[5], w.Option1[4],
-                                    w.Option1[3],       w.Option1[2],       w.Option1[1],   w.Option1[0], w.cmdCompute,
-                                    w.optLogLin[1],     w.optLogLin[0],     w.txtDecades,   w.txtMinValue, w.Option1[6],
-                                    w.txtNormalizer};
-  EXPECT_EQ(TabChain(w.txtScanFreqLower, order), order);
+  const std::vector<QWidget*> order{w.txtScanFreqLower(), w.txtScanFreqUpper(), w.cmdBeginScan(), w.Option1(5),
+                                    w.Option1(4),         w.Option1(3),         w.Option1(2),     w.Option1(1),
+                                    w.Option1(0),         w.cmdCompute(),       w.optLogLin(1),   w.optLogLin(0),
+                                    w.txtDecades(),       w.txtMinValue(),      w.Option1(6),     w.txtNormalizer()};
+  EXPECT_EQ(TabChain(w.txtScanFreqLower(), order), order);
   QStringList menus;
   for (QAction* menu : w.menuBar()->actions()) menus << menu->text();
   EXPECT_EQ(menus, QStringList({"&File", "&Configure", "Help"}));
-  for (const auto& [item, caption] : {std::pair(w.mnuFileOpen, "&Open"), {w.mnuFileExit, "E&xit"},
-                                      {w.mnuConfigNumberOfSteps, "&Number of Steps (Frequencies)"},
-                                      {w.mnuHelpHelp, "&Help"}, {w.mnuHelpAbout, "&About Tavelin"}}) {
+  for (const auto& [item, caption] : {std::pair(w.mnuFileOpen(), "&Open"), {w.mnuFileExit(), "E&xit"},
+                                      {w.mnuConfigNumberOfSteps(), "&Number of Steps (Frequencies)"},
+                                      {w.mnuHelpHelp(), "&Help"}, {w.mnuHelpAbout(), "&About Tavelin"}}) {
     EXPECT_EQ(item->text(), caption);
     EXPECT_TRUE(item->isEnabled() && item->isVisible() && item->shortcut().isEmpty()) << caption;
   }
@@ -133,25 +133,25 @@ TEST_F(Windows, MainWindowControlsMenusAndTabChain) {
 
 // Tab lands on the selected option, Down moves both; Enter presses a focused button.
 TEST_F(Windows, KeyboardOnTheDesktop) {
-  for (QWidget* c : std::initializer_list<QWidget*>{w.cmdBeginScan, w.frPlotSetup, w.frameLogLin, w.cmdCompute}) c->setEnabled(true);
+  for (QWidget* c : std::initializer_list<QWidget*>{w.cmdBeginScan(), w.frPlotSetup(), w.frameLogLin(), w.cmdCompute()}) c->setEnabled(true);
   w.show();
   QApplication::setActiveWindow(&w);
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  const std::tuple<int, QWidget*, int> cases[] = {{0, w.Option1[0], 1}, {4, w.Option1[4], 5}, {6, w.cmdCompute, -1}};
+  const std::tuple<int, QWidget*, int> cases[] = {{0, w.Option1(0), 1}, {4, w.Option1(4), 5}, {6, w.cmdCompute(), -1}};
   for (const auto& [selected, landing, afterDown] : cases) {
-    w.Option1[static_cast<std::size_t>(selected)]->click();
-    w.cmdBeginScan->setFocus(Qt::TabFocusReason);
+    w.Option1(selected)->click();
+    w.cmdBeginScan()->setFocus(Qt::TabFocusReason);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), landing) << selected;
     if (afterDown < 0) continue;
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    EXPECT_EQ(std::pair(QApplication::focusWidget(), static_cast<int>(w.PlotVariableIndex)),
-              std::pair(static_cast<QWidget*>(w.Option1[static_cast<std::size_t>(afterDown)]), afterDown));
+    EXPECT_EQ(std::pair(QApplication::focusWidget(), static_cast<int>(w.PlotVariableIndex())),
+              std::pair(static_cast<QWidget*>(w.Option1(afterDown)), afterDown));
   }
-  w.cmdCompute->setFocus(Qt::TabFocusReason);
+  w.cmdCompute()->setFocus(Qt::TabFocusReason);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), w.optLogLin[1]);  // "Linear Plot", selected from the start
-  for (QPushButton* button : {w.cmdBeginScan, w.cmdCompute}) {
+  EXPECT_EQ(QApplication::focusWidget(), w.optLogLin(1));  // "Linear Plot", selected from the start
+  for (QPushButton* button : {w.cmdBeginScan(), w.cmdCompute()}) {
     QSignalSpy pressed(button, &QPushButton::clicked);
     QTest::keyClick(button, Qt::Key_Return);
     QTest::keyClick(button, Qt::Key_Enter);
@@ -162,29 +162,29 @@ TEST_F(Windows, KeyboardOnTheDesktop) {
 // Stage 1 at start, 2 after File > Open, 3 after a scan; nothing is disabled again.
 TEST_F(Windows, ControlsBecomeUsableStageByStage) {
   const auto expectStage = [this](int stage) {
-    for (const auto& [widget, from] : {std::pair<QWidget*, int>(w.txtScanFreqLower, 1), {w.txtScanFreqUpper, 1},
-                                       {w.txtNormalizer, 1}, {w.cmdBeginScan, 2}, {w.Option1[0], 3}, {w.Option1[6], 3},
-                                       {w.cmdCompute, 3}, {w.optLogLin[0], 3}, {w.optLogLin[1], 3},
-                                       {w.txtMinValue, 3}, {w.txtDecades, 3}, {w.frPlotSetup, 3}}) {
+    for (const auto& [widget, from] : {std::pair<QWidget*, int>(w.txtScanFreqLower(), 1), {w.txtScanFreqUpper(), 1},
+                                       {w.txtNormalizer(), 1}, {w.cmdBeginScan(), 2}, {w.Option1(0), 3}, {w.Option1(6), 3},
+                                       {w.cmdCompute(), 3}, {w.optLogLin(0), 3}, {w.optLogLin(1), 3},
+                                       {w.txtMinValue(), 3}, {w.txtDecades(), 3}, {w.frPlotSetup(), 3}}) {
       EXPECT_EQ(widget->isEnabled(), stage >= from) << stage << Caption(widget).toStdString();
     }
   };
   expectStage(1);
-  EXPECT_TRUE(w.Option1[0]->isChecked() && w.optLogLin[1]->isChecked() && !w.optLogLin[0]->isChecked());
-  EXPECT_EQ(std::tuple(w.PlotVariableIndex, w.State().StepCount, w.txtMinValue->text(), w.txtDecades->text()),
+  EXPECT_TRUE(w.Option1(0)->isChecked() && w.optLogLin(1)->isChecked() && !w.optLogLin(0)->isChecked());
+  EXPECT_EQ(std::tuple(w.PlotVariableIndex(), w.State().StepCount, w.txtMinValue()->text(), w.txtDecades()->text()),
             std::tuple(std::int16_t{0}, std::int16_t{100}, QString(), QString()));
   rig.Open(folder.File("empty.dat"));
   expectStage(2);
   rig.Scan("1", "2");
   expectStage(3);
-  EXPECT_EQ(std::pair(w.txtMinValue->text(), w.txtDecades->text()), std::pair(QString("0.1"), QString("5")));
+  EXPECT_EQ(std::pair(w.txtMinValue()->text(), w.txtDecades()->text()), std::pair(QString("0.1"), QString("5")));
   rig.Open(folder.File("empty.dat"));
   rig.Scan("2", "1");
   expectStage(3);
   // Each variable button stores its own index, whatever the tab order; the scale group is apart.
-  for (int i : {6, 5, 4, 3, 2, 1, 0, 6}) EXPECT_EQ((w.Option1[static_cast<std::size_t>(i)]->click(), w.PlotVariableIndex), i);
-  w.optLogLin[0]->click();
-  EXPECT_TRUE(w.Option1[6]->isChecked() && w.optLogLin[0]->isChecked() && !w.optLogLin[1]->isChecked());
+  for (int i : {6, 5, 4, 3, 2, 1, 0, 6}) EXPECT_EQ((w.Option1(i)->click(), w.PlotVariableIndex()), i);
+  w.optLogLin(0)->click();
+  EXPECT_TRUE(w.Option1(6)->isChecked() && w.optLogLin(0)->isChecked() && !w.optLogLin(1)->isChecked());
 }
 
 // Runs action once the next modal dialog is up.
@@ -202,45 +202,45 @@ TEST_F(Windows, TheDialogsLayOutTheirControlsAndGiveTheFocusBackToTheLowerBound)
   w.show();
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  EXPECT_EQ(QApplication::focusWidget(), w.txtScanFreqLower);
-  w.txtScanFreqUpper->setFocus();
+  EXPECT_EQ(QApplication::focusWidget(), w.txtScanFreqLower());
+  w.txtScanFreqUpper()->setFocus();
   WhenModal([](QWidget* modal) {
     auto* d = qobject_cast<frmConfigure*>(modal);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(std::pair(d->windowTitle(), d->size()), std::pair(QString("Configure Number Of Steps"), QSize(239, 114)));
-    ExpectControls({{d->cmdOK, d, "OK", "", 1470, 945, 750, 435},
+    ExpectControls({{d->cmdOK(), d, "OK", "", 1470, 945, 750, 435},
                     {d->findChild<QLabel*>(), d, "Number of Steps in Frequency Scan", "", 105, 420, 2640, 330},
-                    {d->txtNumberOfSteps, d, "100", "", 2835, 420, 540, 330}});
-    EXPECT_TRUE(QApplication::focusWidget() == d->cmdOK && !d->cmdOK->isDefault() && !d->cmdOK->autoDefault() &&
+                    {d->txtNumberOfSteps(), d, "100", "", 2835, 420, 540, 330}});
+    EXPECT_TRUE(QApplication::focusWidget() == d->cmdOK() && !d->cmdOK()->isDefault() && !d->cmdOK()->autoDefault() &&
                 d->testAttribute(Qt::WA_KeyboardFocusChange));  // the focus mark shows at once
-    d->txtNumberOfSteps->setText("7");
-    d->cmdOK->click();
+    d->txtNumberOfSteps()->setText("7");
+    d->cmdOK()->click();
   });
-  w.mnuConfigNumberOfSteps->trigger();
-  EXPECT_EQ(std::pair(w.State().StepCount, w.focusWidget()), std::pair(std::int16_t{7}, static_cast<QWidget*>(w.txtScanFreqLower)));
-  w.txtNormalizer->setFocus();
+  w.mnuConfigNumberOfSteps()->trigger();
+  EXPECT_EQ(std::pair(w.State().StepCount, w.focusWidget()), std::pair(std::int16_t{7}, static_cast<QWidget*>(w.txtScanFreqLower())));
+  w.txtNormalizer()->setFocus();
   WhenModal([](QWidget* modal) {
     auto* a = qobject_cast<frmAbout*>(modal);
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(std::pair(a->windowTitle(), a->size()), std::pair(QString("About Tavelin"), QSize(382, 237)));
-    ExpectControls({{a->lblVersion, a, "Version 3.3.1", "", 1920, 1080, 3645, 225},
-                    {a->lblDescription, a, "Tavelin is a program that reads a data file generator by Corvane version "
+    ExpectControls({{a->lblVersion(), a, "Version 3.3.1", "", 1920, 1080, 3645, 225},
+                    {a->lblDescription(), a, "Tavelin is a program that reads a data file generator by Corvane version "
                                            "1.6.2, or later. It processes that data file into plots of variables versus "
                                            "frequency.", "", 1920, 1440, 3645, 930},
-                    {a->cmdOK, a, "OK", "", 4245, 2625, 1260, 345},
-                    {a->cmdSysInfo, a, "&System Info...", "", 4260, 3075, 1245, 345}});
-    EXPECT_EQ(std::pair(a->picIcon->geometry(), a->lblTitle->geometry().topLeft()), std::pair(QRect(16, 16, 104, 129), QPoint(126, 16)));
-    EXPECT_TRUE(a->lblTitle->text().contains("Tavelin") && QApplication::focusWidget() == a->cmdOK && a->cmdOK->isDefault());
-    a->cmdSysInfo->click();
+                    {a->cmdOK(), a, "OK", "", 4245, 2625, 1260, 345},
+                    {a->cmdSysInfo(), a, "&System Info...", "", 4260, 3075, 1245, 345}});
+    EXPECT_EQ(std::pair(a->picIcon()->geometry(), a->lblTitle()->geometry().topLeft()), std::pair(QRect(16, 16, 104, 129), QPoint(126, 16)));
+    EXPECT_TRUE(a->lblTitle()->text().contains("Tavelin") && QApplication::focusWidget() == a->cmdOK() && a->cmdOK()->isDefault());
+    a->cmdSysInfo()->click();
     QTest::keyClick(a, Qt::Key_Escape);
   });
-  w.mnuHelpAbout->trigger();
+  w.mnuHelpAbout()->trigger();
   EXPECT_EQ(rig.messages.shown, (std::vector<testing::ShownMessage>{{"System Information Is Unavailable At This Time", "Tavelin"}}));
-  EXPECT_EQ(w.focusWidget(), w.txtScanFreqLower);
-  w.txtNormalizer->setFocus();
+  EXPECT_EQ(w.focusWidget(), w.txtScanFreqLower());
+  w.txtNormalizer()->setFocus();
   WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });  // Enter presses the default OK
-  w.mnuHelpAbout->trigger();
-  EXPECT_EQ(w.focusWidget(), w.txtScanFreqLower);
+  w.mnuHelpAbout()->trigger();
+  EXPECT_EQ(w.focusWidget(), w.txtScanFreqLower());
 }
 
 // Markers from the bottom-left to the top-right corner of the plot area, in marker blue.
@@ -251,15 +251,15 @@ TEST_F(Windows, ThePlotWindowDrawsAndClosesAndItsButtonsFollowItsSize) {
   rig.Compute(2);
   frmPlot* p = w.PlotWindow();
   ASSERT_TRUE(rig.PlotShown());
-  EXPECT_EQ(std::tuple(p->windowTitle(), Caption(p->cmdPrint), Caption(p->cmdOK), p->cmdPrint->toolTip(), p->cmdOK->toolTip()),
+  EXPECT_EQ(std::tuple(p->windowTitle(), Caption(p->cmdPrint()), Caption(p->cmdOK()), p->cmdPrint()->toolTip(), p->cmdOK()->toolTip()),
             std::tuple(QString(), QString("Print"), QString("OK"), QString(), QString()));
   for (QSize size : {QSize(400, 300), QSize(700, 500)}) {
     p->resize(size);
     QCoreApplication::processEvents();
     // The geometry comes from the drawing area, so that a frame hides nothing of the plot.
     const int top = std::lround(0.5 * p->height());
-    EXPECT_EQ(p->cmdPrint->geometry(), QRect(std::lround(0.4 * p->width()), top, 33, 21));
-    EXPECT_EQ(p->cmdOK->geometry(), QRect(std::lround(0.55 * p->width()), top, 33, 21));
+    EXPECT_EQ(p->cmdPrint()->geometry(), QRect(std::lround(0.4 * p->width()), top, 33, 21));
+    EXPECT_EQ(p->cmdOK()->geometry(), QRect(std::lround(0.55 * p->width()), top, 33, 21));
     EXPECT_EQ(p->FontPoints(), p->height() * 15 > 6000 ? 12 : 8);
     const PlotGeometry& g = p->Geometry();
     EXPECT_EQ(std::tuple(g.WindowWidth, g.WindowHeight), std::tuple(p->width() * 15.0f, p->height() * 15.0f));
@@ -269,11 +269,11 @@ TEST_F(Windows, ThePlotWindowDrawsAndClosesAndItsButtonsFollowItsSize) {
     }
   }
   // It opens with the focus mark on OK; Enter presses a focused Print or OK.
-  EXPECT_TRUE(p->focusWidget() == p->cmdOK && p->testAttribute(Qt::WA_KeyboardFocusChange));
+  EXPECT_TRUE(p->focusWidget() == p->cmdOK() && p->testAttribute(Qt::WA_KeyboardFocusChange));
   rig.pdfPath = folder.File("plot.pdf");
-  QTest::keyClick(p->cmdPrint, Qt::Key_Return);
+  QTest::keyClick(p->cmdPrint(), Qt::Key_Return);
   EXPECT_TRUE(std::filesystem::exists(rig.pdfPath));
-  QTest::keyClick(p->cmdOK, Qt::Key_Return);
+  QTest::keyClick(p->cmdOK(), Qt::Key_Return);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(w.PlotWindow(), nullptr);
   EXPECT_EQ(rig.messages.shown.back().title, "Status");  // nothing since the scan
@@ -291,27 +291,27 @@ TEST(ConfigureDialog, StoresOnOkOnlyAndRefusesWhatSixteenBitsCannotHold) {
   testing::RecordingMessages messages;
   std::int16_t StepCount = 100;
   frmConfigure closed(nullptr, messages, StepCount), refused(nullptr, messages, StepCount), dialog(nullptr, messages, StepCount);
-  closed.txtNumberOfSteps->setText("9");
+  closed.txtNumberOfSteps()->setText("9");
   closed.close();
-  refused.txtNumberOfSteps->setText("32767.5");
-  refused.cmdOK->click();
+  refused.txtNumberOfSteps()->setText("32767.5");
+  refused.cmdOK()->click();
   EXPECT_EQ(std::pair(StepCount, messages.shown), std::pair(std::int16_t{100}, std::vector<testing::ShownMessage>{
                                 {"The Number of Steps must be a whole number from -32768 to 32767.", "Tavelin"}}));
   dialog.show();
   dialog.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-  dialog.txtNumberOfSteps->setText("250 steps");
-  for (QWidget* at : {static_cast<QWidget*>(dialog.cmdOK), static_cast<QWidget*>(dialog.txtNumberOfSteps)}) {
+  dialog.txtNumberOfSteps()->setText("250 steps");
+  for (QWidget* at : {static_cast<QWidget*>(dialog.cmdOK()), static_cast<QWidget*>(dialog.txtNumberOfSteps())}) {
     at->setFocus();
     QTest::keyClick(at, Qt::Key_Escape);
   }
-  QTest::keyClick(dialog.txtNumberOfSteps, Qt::Key_Return);
-  QTest::keyClick(dialog.txtNumberOfSteps, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::keyClick(dialog.txtNumberOfSteps(), Qt::Key_Return);
+  QTest::keyClick(dialog.txtNumberOfSteps(), Qt::Key_Enter, Qt::KeypadModifier);
   EXPECT_TRUE(dialog.isVisible() && StepCount == 100);
-  dialog.cmdOK->setFocus();
-  QTest::keyClick(dialog.cmdOK, Qt::Key_Return);
+  dialog.cmdOK()->setFocus();
+  QTest::keyClick(dialog.cmdOK(), Qt::Key_Return);
   EXPECT_TRUE(!dialog.isVisible() && StepCount == 250);
-  EXPECT_EQ(frmConfigure(nullptr, messages, StepCount).txtNumberOfSteps->text(), "250");
+  EXPECT_EQ(frmConfigure(nullptr, messages, StepCount).txtNumberOfSteps()->text(), "250");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <algorithm>
@@ -300,6 +301,15 @@ TEST(PlotDesktop, PictureMemoryBoundedByTheDesktop) {
   EXPECT_TRUE(at(1010, 1000) == Qt::black && at(1010, 1188) == Qt::black && at(1010, 1094) != Qt::black);
 }
 
+// Its buttons at 40 % and 55 % across, 50 % down, in twips, go to the nearest pixel, halves away from zero.
+TEST(PlotDesktop, ButtonsGoToTheNearestPixel) {
+  PlotWindow p;
+  p.plot.show();
+  p.plot.resize(401, 301);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return p.plot.size() == QSize(401, 301); }));
+  EXPECT_EQ(std::pair(p.plot.cmdPrint()->pos(), p.plot.cmdOK()->pos()), std::pair(QPoint(160, 151), QPoint(221, 151)));
+}
+
 // An open plot window redraws its own copy after a refused Compute and Plot, new data only at Redraw.
 TEST(PlotDesktop, OpenPlotWindowKeepsItsCopyAfterARefusal) {
   PlotWindow p;
@@ -308,7 +318,7 @@ TEST(PlotDesktop, OpenPlotWindowKeepsItsCopyAfterARefusal) {
   p.data = PlotData{3, {5, 6, 7}, {-3, 9, 1}, "Current (Amperes)"};
   p.plot.Form_Resize();
   EXPECT_EQ(p.plot.Picture(), before);
-  p.plot.Redraw();
+  p.plot.Redraw(p.data);
   EXPECT_NE(p.plot.Picture(), before);
 }
 

@@ -221,7 +221,7 @@ TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
   const PlotData data{3, {1, 2, 3}, {1, 2, 3}, "Voltage (Volts)"};
   auto* window = new frmPlot(data, Reporting{rig.messages, NumberLocale{}}, rig);
   window->show();
-  window->cmdPrint->click();
+  window->cmdPrint()->click();
   delete window;
   Checked({"pdf", "print.pdf", "14", "Voltage", "(Volts)", "1.0", "1.2", "3.0", "2.0", "Print", "OK"}, dir);
 }
