@@ -225,10 +225,7 @@ bool frmArchiveProcessor::Form_Load() {
     cmdBeginScan->setEnabled(false);
     state_.StepCount = 100;
     state_.ElementIndex = 1;
-    state_.Node.NodeVoltageRe = 1.0;
-    state_.Node.NodeVoltageIm = 0.0;
-    state_.Node.NodeCurrentRe = 0.0;
-    state_.Node.NodeCurrentIm = 0.0;
+    state_.Node.Reset();
     frPlotSetup->setEnabled(false);
     frameLogLin->setEnabled(false);
     cmdCompute->setEnabled(false);

@@ -71,7 +71,7 @@ bool ReadSettings(const Services& services, const PlotRequest& request, Settings
 // The chosen variable at the input end. Outputs that a routine leaves untouched stay NaN, so a value
 // that could not be computed shows as NaN rather than as a neighbour's value.
 void ComputeValue(const Reporting& reporting, std::int16_t index, double normalizer,
-                  const ElementOutput& node, double& value) {
+                  const NodeValues& node, double& value) {
   double magnitude = kNaN;
   double angle = kNaN;
   switch (index) {

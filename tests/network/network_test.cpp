@@ -55,7 +55,7 @@ TEST_F(ScanTest, RecordsAreGroupedByStepAndCarryEachElementsValueTypeAndExtraWor
     EXPECT_EQ(std::tuple(out[r].type, out[r].extra, out[r].value), elements[r % 11]) << r;
   }
   // Ready for plotting: the counter back at 1, 1 V across the load.
-  EXPECT_EQ(std::pair(state.ElementIndex, cplx(state.Node.NodeVoltageRe, state.Node.NodeVoltageIm)), std::pair(std::int16_t{1}, cplx(1)));
+  EXPECT_EQ(std::pair(state.ElementIndex, cplx(state.Node.Values().VoltageRe, state.Node.Values().VoltageIm)), std::pair(std::int16_t{1}, cplx(1)));
 }
 
 // Single-precision steps added to a double, none below one; bounds that are no rising pair are refused.
