@@ -15,6 +15,12 @@ constexpr double kLightSpeed = 299.796;                 // metres per microsecon
 constexpr double kFeetPerMetre = 3.2808333333333333;
 constexpr double kDbPerNeper = 8.688;
 
+// A local result of the routines, which deliver a complex value as two doubles.
+struct Complex {
+  double re = 0.0;
+  double im = 0.0;
+};
+
 // The two sums of the line transformation, numerator and denominator of Zin / Z0.
 struct LineSums {
   double nRe = 0.0;  // Zt cosh(gl) + Z0 sinh(gl)
@@ -58,10 +64,9 @@ void LineQuotient(const Reporting& reporting, const LineSums& sums, double& qRe,
 
 }  // namespace
 
-// The steps store into locals only, and a division by zero goes on with the next step, its infinity
-// stored; so every step runs, and the first other fault is reported, ending the routine with the
-// results unwritten, before the quotient, which shows messages of its own, and again after the
-// final product, which writes the results.
+// Every step stores into locals and a division by zero goes on with the next one, so all steps run
+// and the first other fault is the one reported; it ends the routine with the results unwritten.
+// It is looked at before the quotient, which shows messages of its own, and after the last product.
 void LossyLine(const Reporting& reporting, double theta, double ztRe, double ztIm, double z0Re,
                double z0Im, double loss, double vf, double frequency, double& zinRe,
                double& zinIm) {
@@ -101,26 +106,21 @@ void LossyLine(const Reporting& reporting, double theta, double ztRe, double ztI
   const double cRe = value(cosBl * coshAl);
   const double cIm = value(sinBl * sinhAl);
 
-  double aRe = 0.0;
-  double aIm = 0.0;
-  double bRe = 0.0;
-  double bIm = 0.0;
-  double d1Re = 0.0;
-  double d1Im = 0.0;
-  double d2Re = 0.0;
-  double d2Im = 0.0;
-  step(CProduct(ztRe, ztIm, cRe, cIm, aRe, aIm));
-  step(CProduct(z0Re, z0Im, sRe, sIm, bRe, bIm));
-  step(CProduct(z0Re, z0Im, cRe, cIm, d1Re, d1Im));
-  step(CProduct(ztRe, ztIm, sRe, sIm, d2Re, d2Im));
-  const LineSums sums{value(Num(aRe) + bRe), value(Num(aIm) + bIm), value(Num(d1Re) + d2Re),
-                      value(Num(d1Im) + d2Im)};
+  Complex a;
+  Complex b;
+  Complex d1;
+  Complex d2;
+  step(CProduct(ztRe, ztIm, cRe, cIm, a.re, a.im));
+  step(CProduct(z0Re, z0Im, sRe, sIm, b.re, b.im));
+  step(CProduct(z0Re, z0Im, cRe, cIm, d1.re, d1.im));
+  step(CProduct(ztRe, ztIm, sRe, sIm, d2.re, d2.im));
+  const LineSums sums{value(Num(a.re) + b.re), value(Num(a.im) + b.im), value(Num(d1.re) + d2.re),
+                      value(Num(d1.im) + d2.im)};
   if (ends()) return;
 
-  double qRe = 0.0;
-  double qIm = 0.0;
-  LineQuotient(reporting, sums, qRe, qIm);
-  step(CProduct(z0Re, z0Im, qRe, qIm, zinRe, zinIm));
+  Complex q;
+  LineQuotient(reporting, sums, q.re, q.im);
+  step(CProduct(z0Re, z0Im, q.re, q.im, zinRe, zinIm));
   static_cast<void>(ends());
 }
 
