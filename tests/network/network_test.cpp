@@ -99,6 +99,12 @@ TEST_F(ScanTest, OnlyTheFirstRecordSuppliesTheLoadAndAnUnlistedTypeChangesNothin
   }
 }
 
+// A stopped scan leaves the node mid-step; as |load|^2 overflows, CQuotient would add the stale current on.
+TEST_F(ScanTest, AScanAfterAStoppedOneBeginsAsEveryStepDoes) {
+  Open("ShuntR 50 rload=1e200\nShuntC 0\n", 1);
+  for (int scan = 1; scan <= 2; ++scan) { Scan(); EXPECT_EQ(Records().at(0).node[2], 0.02) << scan; }
+}
+
 TEST_F(ScanTest, TheLargestFileIsCountedAndOneRecordMoreIsRefused) {
   Open("SeriesR 1 rload=50\n", 32767);
   EXPECT_EQ(Scan(), ScanOutcome::kReopened);

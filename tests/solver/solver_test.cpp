@@ -51,6 +51,8 @@ TEST_F(ComplexArithmetic, QuotientTrapsItsOwnFaults) {
     EXPECT_TRUE(Same(re, c.re) && Same(im, c.im)) << c.what << ": " << re << ", " << im;
     EXPECT_EQ(messages.shown, std::vector<ShownMessage>(c.messages, division)) << c.what;
   }
+  double re = kUntouched, im = kUntouched;  // CProduct stores the overflowing real part and stops there
+  EXPECT_EQ(std::tuple(CProduct(1e200, 1, 1e200, 1, re, im), re, im), std::tuple(6, kInf, kUntouched));
 }
 
 // The origin points down; the negative real axis is +pi', never -pi'. A NaN has no quadrant.
