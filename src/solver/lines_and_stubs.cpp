@@ -31,7 +31,7 @@ struct LineSums {
 
 // True when CQuotient(a, b, c, d) would overflow before its last two divisions: in |D|^2 or in
 // N times the conjugate of D. Finite operands only; the same products and sums, in the same order.
-bool QuotientOverflows(double a, double b, double c, double d) noexcept {
+constexpr bool QuotientOverflows(double a, double b, double c, double d) noexcept {
   const double terms[] = {c * c,  d * d, c * c + d * d,  a * c, b * -d,
                           a * -d, b * c, a * c - b * -d, a * -d + b * c};
   for (const double t : terms) {
