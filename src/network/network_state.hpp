@@ -20,14 +20,14 @@ class NodeState {
     values_.VoltageIm = 0.0;
     values_.CurrentRe = 0.0;
     values_.CurrentIm = 0.0;
-    loadCaptured_ = false;
+    LoadCaptured = false;
   }
   // The first element of a step seeds the impedance with the load; the records after it never do.
   constexpr void CaptureLoad(double resistance, double reactance) noexcept {
-    if (loadCaptured_) return;
+    if (LoadCaptured) return;
     values_.ImpedanceRe = resistance;
     values_.ImpedanceIm = reactance;
-    loadCaptured_ = true;
+    LoadCaptured = true;
   }
   // The voltage and current of the output record just written are the node's.
   constexpr void Advance(const NodeValues& written) noexcept {
@@ -42,7 +42,7 @@ class NodeState {
 
  private:
   NodeValues values_{1.0, 0.0, 0.0, 0.0, 0.0, 0.0};
-  bool loadCaptured_ = false;
+  bool LoadCaptured = false;
 };
 
 // The state shared by opening a network, scanning it and plotting the result. One instance lives as
