@@ -48,20 +48,15 @@ using LumpedModel = void (*)(ModelContext&, double, double);
 using LineModel = void (*)(ModelContext&, const LineParameters&, double, double);
 
 // A fresh node on a 50 + j10 load each time, as at the first element of a frequency step.
-NodeState FreshNode() {
-  NodeState node;
-  node.NodeImpedanceRe = 50.0;
-  node.NodeImpedanceIm = 10.0;
-  return node;
-}
+NodeValues FreshNode() { return {1.0, 0.0, 0.0, 0.0, 50.0, 10.0}; }
 
 void RunLumped(benchmark::State& state, const std::string& processState, LumpedModel model, double value) {
   AsTheToolkitLeavesIt(processState);
   SilentMessages messages;
   const Reporting reporting{messages, NumberLocale{}};
   for (auto _ : state) {
-    NodeState node = FreshNode();
-    ElementOutput output;
+    NodeValues node = FreshNode();
+    NodeValues output;
     ModelContext context{reporting, node, output};
     model(context, value, kMegahertz);
     benchmark::DoNotOptimize(output);
@@ -76,8 +71,8 @@ void RunLine(benchmark::State& state, const std::string& processState, LineModel
   const Reporting reporting{messages, NumberLocale{}};
   const LineParameters line = Coax();
   for (auto _ : state) {
-    NodeState node = FreshNode();
-    ElementOutput output;
+    NodeValues node = FreshNode();
+    NodeValues output;
     ModelContext context{reporting, node, output};
     model(context, line, metres, kMegahertz);
     benchmark::DoNotOptimize(output);

@@ -376,7 +376,7 @@ int Export(const Arguments& arguments) {
   for (std::size_t i = 0; i < rows; ++i) {
     const int n = allNodes ? static_cast<int>(i) + 1 : (static_cast<int>(i) + 1) * perStep;
     DecodeOutputRecord(run.Get(n).first<kOutputRecordLength>(), record);
-    const ElementOutput& node = record.Node;
+    const NodeValues& node = record.Node;
     if (format == "s1p") {
       const std::complex<double> z(node.ImpedanceRe, node.ImpedanceIm);
       const std::complex<double> s11 = (z - r0) / (z + r0);

@@ -249,10 +249,7 @@ bool frmArchiveProcessor::Form_Load() {
     controls_.cmdBeginScan->setEnabled(false);
     state_.StepCount = 100;
     state_.ElementIndex = 1;
-    state_.Node.NodeVoltageRe = 1.0;
-    state_.Node.NodeVoltageIm = 0.0;
-    state_.Node.NodeCurrentRe = 0.0;
-    state_.Node.NodeCurrentIm = 0.0;
+    state_.Node.Reset();
     controls_.frPlotSetup->setEnabled(false);
     controls_.frameLogLin->setEnabled(false);
     controls_.cmdCompute->setEnabled(false);

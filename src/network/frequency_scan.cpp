@@ -41,13 +41,6 @@ bool ReadBound(std::string_view text, const NumberLocale& locale, float& bound) 
   }
 }
 
-void ResetNode(NetworkState& state) {
-  state.Node.NodeVoltageRe = 1.0;
-  state.Node.NodeVoltageIm = 0.0;
-  state.Node.NodeCurrentRe = 0.0;
-  state.Node.NodeCurrentIm = 0.0;
-}
-
 // Passes the scan's message boxes on and notes that one was shown: the network may have been changed
 // while it was open, and the toolkit has left the vector state dirty.
 class NoticedMessages : public MessageBoxes {
@@ -85,8 +78,7 @@ bool RunSteps(const Services& services, NetworkState& state, float scanStep) {
         DecodeElementRecord(records.Get(n).first<kElementRecordLength>(), state.ElementRecord);
         RunElement(services, state, reporting);
       }
-      state.LoadCaptured = false;
-      ResetNode(state);
+      state.Node.Reset();
       Let(state.ScanFrequency, Num(state.ScanFrequency) + static_cast<double>(scanStep));
     }
     services.files.Flush(state.OutputWriteFile);
@@ -135,12 +127,8 @@ namespace {
 // What ProcessElement does once the element's record is in state.ElementRecord.
 void RunElement(const Services& services, NetworkState& state, const Reporting& reporting) {
   state.OutputRecord.Frequency = state.ScanFrequency;
-  if (!state.LoadCaptured) {
-    state.Node.NodeImpedanceRe = state.ElementRecord.LoadResistance;
-    state.Node.NodeImpedanceIm = state.ElementRecord.LoadReactance;
-    state.LoadCaptured = true;
-  }
-  ModelContext context{reporting, state.Node, state.OutputRecord.Node};
+  state.Node.CaptureLoad(state.ElementRecord.LoadResistance, state.ElementRecord.LoadReactance);
+  ModelContext context{reporting, state.Node.ForModels(), state.OutputRecord.Node};
   RunModel(context, state.ElementRecord, state.ElementRecord.ElementValue, state.OutputRecord.Frequency);
   WriteOutputRecord(services, state);
 }
@@ -149,7 +137,9 @@ void RunElement(const Services& services, NetworkState& state, const Reporting& 
 
 ScanOutcome BeginScan(const Services& services, NetworkState& state, std::string_view upperText,
                       std::string_view lowerText) {
-  state.LoadCaptured = false;
+  // Not only the load: a scan stopped by an error, or whose file could not be reopened, left the
+  // node in the middle of a step, and every scan begins as its steps do.
+  state.Node.Reset();
   switch (DeleteOutputFile(services, state)) {
     case DeleteOutcome::kEnding: return ScanOutcome::kEnded;
     case DeleteOutcome::kInUse: return ScanOutcome::kInUse;

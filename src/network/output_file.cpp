@@ -79,10 +79,7 @@ void WriteOutputRecord(const Services& services, NetworkState& state) {
   std::array<std::byte, kOutputRecordLength> bytes{};
   EncodeOutputRecord(record, bytes);
   services.files.WriteNext(state.OutputWriteFile, bytes);
-  state.Node.NodeVoltageRe = record.Node.VoltageRe;
-  state.Node.NodeVoltageIm = record.Node.VoltageIm;
-  state.Node.NodeCurrentRe = record.Node.CurrentRe;
-  state.Node.NodeCurrentIm = record.Node.CurrentIm;
+  state.Node.Advance(record.Node);
 }
 
 bool ReopenOutputFile(const Services& services, NetworkState& state, int createFailure) {
@@ -102,8 +99,7 @@ bool ReopenOutputFile(const Services& services, NetworkState& state, int createF
     state.OutputRecordCount = CountRecords(services.files.Length(state.OutputReadFile), kOutputRecordLength);
     state.OutputElementCount = state.ElementCount;
     state.ElementIndex = 1;
-    state.Node.NodeVoltageRe = 1.0;
-    state.Node.NodeVoltageIm = 0.0;
+    state.Node.Reset();
     return true;
   } catch (const RunTimeError& e) {
     if (!opened) state.OutputReadFile = 0;  // as for the writing handle

@@ -30,7 +30,7 @@ enum class DeleteOutcome {
 void WriteOutputRecord(const Services& services, NetworkState& state);
 
 // Opens the file that OutputWriteFile created for reading on OutputReadFile and counts its records,
-// then resets the record counter and the node voltage. Returns true when all of that succeeded, so
+// then resets the record counter and the node. Returns true when all of that succeeded, so
 // the plot controls can be enabled; a failure has been reported. With no file created, the failure
 // is createFailure (CreateOutputFile's) and OutputReadFile stays 0. OutputElementCount is the
 // element count of the scan when the file was counted, and 0 otherwise.

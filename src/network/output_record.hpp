@@ -14,7 +14,7 @@ inline constexpr int kOutputRecordLength = 68;
 
 struct OutputRecord {
   double Frequency = 0.0;
-  ElementOutput Node;  // VoltageRe .. ImpedanceIm, filled by the element models
+  NodeValues Node;  // VoltageRe .. ImpedanceIm, filled by the element models
   double ElementValue = 0.0;
   std::int16_t ElementType = 0;
   std::int16_t ExtraWord = 0;

@@ -71,7 +71,7 @@ bool ReadSettings(const Services& services, const PlotRequest& request, Settings
 }
 
 // The standing-wave ratio of the node's impedance against normalizer.
-void ComputeSwr(const Reporting& reporting, double normalizer, const ElementOutput& node, double& value) {
+void ComputeSwr(const Reporting& reporting, double normalizer, const NodeValues& node, double& value) {
   double reflectionRe = kNaN;
   double reflectionIm = kNaN;
   const double numeratorRe = Checked(Num(node.ImpedanceRe) - normalizer);
@@ -89,7 +89,7 @@ void ComputeSwr(const Reporting& reporting, double normalizer, const ElementOutp
 // voltage, the current and the impedance, 6 the SWR. Outputs that a routine leaves untouched stay NaN,
 // so a value that could not be computed shows as NaN rather than as a neighbour's value.
 void ComputeValue(const Reporting& reporting, std::int16_t index, double normalizer,
-                  const ElementOutput& node, double& value) {
+                  const NodeValues& node, double& value) {
   if (index == 6) {
     ComputeSwr(reporting, normalizer, node, value);
     return;

@@ -9,69 +9,57 @@
 
 namespace tavelin {
 
-namespace {
-
-// A handler that resumes with the next statement on some errors and leaves the routine on others.
-// Runs one statement; returns false when the routine must return.
-template <typename Statement, typename Handler>
-bool Guarded(Statement&& statement, Handler&& handler) {
-  try {
-    statement();
-    return true;
-  } catch (const RunTimeError& e) {
-    return handler(e.Number());
-  }
+int CProduct(double a, double b, double c, double d, double& re, double& im) noexcept {
+  if (const int fault = Store(re, Num(a) * c - Num(b) * d)) return fault;
+  return Store(im, Num(a) * d + Num(b) * c);
 }
 
-}  // namespace
-
-void CProduct(double a, double b, double c, double d, double& re, double& im) {
-  Let(re, Num(a) * c - Num(b) * d);
-  Let(im, Num(a) * d + Num(b) * c);
-}
-
-void CSum(double a, double b, double c, double d, double& re, double& im) {
-  Let(re, Num(a) + c);
-  Let(im, Num(b) + d);
+int CSum(double a, double b, double c, double d, double& re, double& im) noexcept {
+  if (const int fault = Store(re, Num(a) + c)) return fault;
+  return Store(im, Num(b) + d);
 }
 
 void CQuotient(const Reporting& reporting, double a, double b, double c, double d, double& re,
                double& im) {
   // Division by zero is reported and passed over; anything else abandons the quotient silently.
-  const auto handler = [&](int number) {
-    if (number != err::kDivisionByZero) return false;
+  const auto abandons = [&](int fault) {
+    if (fault != err::kDivisionByZero) return fault != 0;
     reporting.messages.Show("Division by Zero Error Occurred",
                             "Complex Arithmetic Module in Routine CQuotient");
-    return true;
+    return false;
   };
   double den = 0.0;
   double tRe = 0.0;
   double tIm = 0.0;
-  if (!Guarded([&] { Let(den, Num(c) * c + Num(d) * d); }, handler)) return;
-  if (!Guarded([&] { CProduct(a, b, c, -d, tRe, tIm); }, handler)) return;
-  if (!Guarded([&] { Let(re, Num(tRe) / den); }, handler)) return;
-  Guarded([&] { Let(im, Num(tIm) / den); }, handler);
+  if (abandons(Store(den, Num(c) * c + Num(d) * d))) return;
+  if (abandons(CProduct(a, b, c, -d, tRe, tIm))) return;
+  if (abandons(Store(re, Num(tRe) / den))) return;
+  static_cast<void>(abandons(Store(im, Num(tIm) / den)));
 }
 
-void CParallel(const Reporting& reporting, double a, double b, double c, double d, double& re,
-               double& im) {
+int CParallel(const Reporting& reporting, double a, double b, double c, double d, double& re,
+              double& im) {
   double pRe = 0.0;
   double pIm = 0.0;
   double sRe = 0.0;
   double sIm = 0.0;
-  CProduct(a, b, c, d, pRe, pIm);
-  CSum(a, b, c, d, sRe, sIm);
+  if (const int fault = CProduct(a, b, c, d, pRe, pIm)) return fault;
+  if (const int fault = CSum(a, b, c, d, sRe, sIm)) return fault;
   CQuotient(reporting, pRe, pIm, sRe, sIm, re, im);
+  return 0;
 }
 
 void CPolar(const Reporting& reporting, double x, double y, double& magnitude, double& angle) {
-  const auto handler = [&](int number) {
-    reporting.messages.Show("Error Code = " + std::to_string(number),
+  // Any fault is reported and passed over. The root's argument faults before the root is taken, so
+  // the magnitude is then left as it was; MyAtan traps its own.
+  const Num root = Sqrt(Num(x) * x + Num(y) * y);
+  if (root.Fault() != 0) {
+    reporting.messages.Show("Error Code = " + std::to_string(root.Fault()),
                             "Complex Arithmetic Module in Routine CPolar");
-    return true;
-  };
-  Guarded([&] { Let(magnitude, Num(Sqrt(Num(x) * x + Num(y) * y))); }, handler);
-  Guarded([&] { MyAtan(reporting, x, y, angle); }, handler);
+  } else {
+    magnitude = root.Value();
+  }
+  MyAtan(reporting, x, y, angle);
 }
 
 void MyAtan(const Reporting& reporting, double x, double y, double& angle) {
@@ -81,48 +69,44 @@ void MyAtan(const Reporting& reporting, double x, double y, double& angle) {
     angle = std::numeric_limits<double>::quiet_NaN();
     return;
   }
-  try {
-    if (x == 0.0) {
-      angle = y > 0.0 ? kPi / 2.0 : -kPi / 2.0;
-      return;
-    }
-    if (x > 0.0) Let(angle, Num(Atan(Num(y) / x)));
-    if (x < 0.0) Let(angle, Num(Atan(Num(y) / x)) + kPi);
-  } catch (const RunTimeError& e) {
-    if (e.Number() != err::kDivisionByZero) {
-      reporting.messages.Show("Error Code = " + std::to_string(e.Number()),
-                              "Complex Arithmetic Module in Routine MyAtan");
-      return;
-    }
+  if (x == 0.0) {
+    angle = y > 0.0 ? kPi / 2.0 : -kPi / 2.0;
+    return;
+  }
+  const Num ratio = Atan(Num(y) / x);
+  const Num turned = x > 0.0 ? ratio : ratio + kPi;
+  if (turned.Fault() == err::kDivisionByZero) {
     reporting.messages.Show("Division by Zero Error Occurred - I was dividing " +
                                 FormatGeneral(y, reporting.locale) + " by " +
                                 FormatGeneral(x, reporting.locale),
                             "Complex Arithmetic Module - Routine MyAtan");
     angle = kPi / 2.0;
-  }
-  try {
-    if (angle > kPi) Let(angle, Num(angle) - 2.0 * kPi);
-  } catch (const RunTimeError& e) {
-    reporting.messages.Show("Error Code = " + std::to_string(e.Number()),
+  } else if (turned.Fault() != 0) {
+    reporting.messages.Show("Error Code = " + std::to_string(turned.Fault()),
                             "Complex Arithmetic Module in Routine MyAtan");
+    return;
+  } else {
+    angle = turned.Value();
   }
+  // At most 3 pi' / 2 here, so the wrap cannot fault.
+  if (angle > kPi) angle = angle - 2.0 * kPi;
 }
 
-double Cosh(double x) {
-  const double negative = Exp(Num(-x));
-  const double positive = Exp(Num(x));
-  return Checked((Num(positive) + negative) / 2.0);
+Num Cosh(double x) noexcept {
+  const Num negative = Exp(Num(-x));
+  const Num positive = Exp(Num(x));
+  return (positive + negative) / 2.0;
 }
 
-double Sinh(double x) {
-  const double negative = Exp(Num(-x));
-  const double positive = Exp(Num(x));
-  return Checked((Num(positive) - negative) / 2.0);
+Num Sinh(double x) noexcept {
+  const Num negative = Exp(Num(-x));
+  const Num positive = Exp(Num(x));
+  return (positive - negative) / 2.0;
 }
 
 double Log10(double x) {
-  const double ln10 = Log(Num(10.0));
-  return Checked(Num(Log(Num(x))) / ln10);
+  const Num ln10 = Log(Num(10.0));
+  return Checked(Log(Num(x)) / ln10);
 }
 
 }  // namespace tavelin

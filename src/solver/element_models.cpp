@@ -24,48 +24,48 @@ double CapacitiveReactance(double value, double frequency) {
 }  // namespace
 
 void AddSeriesImpedance(ModelContext& context, double r, double x) {
-  NodeState& node = context.node;
-  ElementOutput& out = context.output;
+  NodeValues& node = context.node;
+  NodeValues& out = context.output;
 
   // The current through a series element is the current into the network behind it.
-  CQuotient(context.reporting, node.NodeVoltageRe, node.NodeVoltageIm, node.NodeImpedanceRe,
-            node.NodeImpedanceIm, out.CurrentRe, out.CurrentIm);
+  CQuotient(context.reporting, node.VoltageRe, node.VoltageIm, node.ImpedanceRe,
+            node.ImpedanceIm, out.CurrentRe, out.CurrentIm);
 
   double dropRe = 0.0;
   double dropIm = 0.0;
-  CProduct(r, x, out.CurrentRe, out.CurrentIm, dropRe, dropIm);
-  Let(out.VoltageRe, Num(node.NodeVoltageRe) + dropRe);
-  Let(out.VoltageIm, Num(node.NodeVoltageIm) + dropIm);
+  Raise(CProduct(r, x, out.CurrentRe, out.CurrentIm, dropRe, dropIm));
+  Let(out.VoltageRe, Num(node.VoltageRe) + dropRe);
+  Let(out.VoltageIm, Num(node.VoltageIm) + dropIm);
 
   CQuotient(context.reporting, out.VoltageRe, out.VoltageIm, out.CurrentRe, out.CurrentIm,
             out.ImpedanceRe, out.ImpedanceIm);
-  node.NodeImpedanceRe = out.ImpedanceRe;
-  node.NodeImpedanceIm = out.ImpedanceIm;
+  node.ImpedanceRe = out.ImpedanceRe;
+  node.ImpedanceIm = out.ImpedanceIm;
 }
 
 void AddShuntImpedance(ModelContext& context, double r, double x) {
-  NodeState& node = context.node;
-  ElementOutput& out = context.output;
+  NodeValues& node = context.node;
+  NodeValues& out = context.output;
 
-  out.VoltageRe = node.NodeVoltageRe;
-  out.VoltageIm = node.NodeVoltageIm;
+  out.VoltageRe = node.VoltageRe;
+  out.VoltageIm = node.VoltageIm;
 
   double branchRe = 0.0;
   double branchIm = 0.0;
   CQuotient(context.reporting, out.VoltageRe, out.VoltageIm, r, x, branchRe, branchIm);
 
-  CQuotient(context.reporting, node.NodeVoltageRe, node.NodeVoltageIm, node.NodeImpedanceRe,
-            node.NodeImpedanceIm, node.NodeCurrentRe, node.NodeCurrentIm);
+  CQuotient(context.reporting, node.VoltageRe, node.VoltageIm, node.ImpedanceRe,
+            node.ImpedanceIm, node.CurrentRe, node.CurrentIm);
 
-  Let(out.CurrentRe, Num(branchRe) + node.NodeCurrentRe);
-  Let(out.CurrentIm, Num(branchIm) + node.NodeCurrentIm);
-  node.NodeCurrentRe = out.CurrentRe;
-  node.NodeCurrentIm = out.CurrentIm;
+  Let(out.CurrentRe, Num(branchRe) + node.CurrentRe);
+  Let(out.CurrentIm, Num(branchIm) + node.CurrentIm);
+  node.CurrentRe = out.CurrentRe;
+  node.CurrentIm = out.CurrentIm;
 
   CQuotient(context.reporting, out.VoltageRe, out.VoltageIm, out.CurrentRe, out.CurrentIm,
             out.ImpedanceRe, out.ImpedanceIm);
-  node.NodeImpedanceRe = out.ImpedanceRe;
-  node.NodeImpedanceIm = out.ImpedanceIm;
+  node.ImpedanceRe = out.ImpedanceRe;
+  node.ImpedanceIm = out.ImpedanceIm;
 }
 
 void DoSeriesR(ModelContext& context, double value, double /*frequency*/) {

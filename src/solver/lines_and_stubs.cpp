@@ -15,6 +15,12 @@ constexpr double kLightSpeed = 299.796;                 // metres per microsecon
 constexpr double kFeetPerMetre = 3.2808333333333333;
 constexpr double kDbPerNeper = 8.688;
 
+// A local result of the routines, which deliver a complex value as two doubles.
+struct Complex {
+  double re = 0.0;
+  double im = 0.0;
+};
+
 // The two sums of the line transformation, numerator and denominator of Zin / Z0.
 struct LineSums {
   double nRe = 0.0;  // Zt cosh(gl) + Z0 sinh(gl)
@@ -25,7 +31,7 @@ struct LineSums {
 
 // True when CQuotient(a, b, c, d) would overflow before its last two divisions: in |D|^2 or in
 // N times the conjugate of D. Finite operands only; the same products and sums, in the same order.
-bool QuotientOverflows(double a, double b, double c, double d) {
+constexpr bool QuotientOverflows(double a, double b, double c, double d) noexcept {
   const double terms[] = {c * c,  d * d, c * c + d * d,  a * c, b * -d,
                           a * -d, b * c, a * c - b * -d, a * -d + b * c};
   for (const double t : terms) {
@@ -58,88 +64,64 @@ void LineQuotient(const Reporting& reporting, const LineSums& sums, double& qRe,
 
 }  // namespace
 
-// Each step is one statement of the routine's error handler: a division by zero goes on with the
-// next step, any other error is reported and ends the routine with the results unwritten.
+// Every step stores into locals and a division by zero goes on with the next one, so all steps run
+// and the first other fault is the one reported; it ends the routine with the results unwritten.
+// It is looked at before the quotient, which shows messages of its own, and after the last product.
 void LossyLine(const Reporting& reporting, double theta, double ztRe, double ztIm, double z0Re,
                double z0Im, double loss, double vf, double frequency, double& zinRe,
                double& zinIm) {
-  const auto step = [&](auto&& statement) {
-    try {
-      statement();
-      return true;
-    } catch (const RunTimeError& e) {
-      if (e.Number() == err::kDivisionByZero) return true;
-      reporting.messages.Show("Error " + std::to_string(e.Number()) +
-                                  " occurred in the LossyLine routine - Please check the entered "
-                                  "values for accuracy!",
-                              "Corvane Common Error Handler");
-      return false;
-    }
+  int ending = 0;
+  const auto step = [&ending](int fault) {
+    if (ending == 0 && fault != err::kDivisionByZero) ending = fault;
+  };
+  const auto value = [&step](const Num& n) {
+    step(n.Fault());
+    return n.Value();
+  };
+  const auto ends = [&] {
+    if (ending == 0) return false;
+    reporting.messages.Show("Error " + std::to_string(ending) +
+                                " occurred in the LossyLine routine - Please check the entered "
+                                "values for accuracy!",
+                            "Corvane Common Error Handler");
+    return true;
   };
 
-  double beta = 0.0;    // radians per foot
-  double length = 0.0;  // feet
-  double alpha = 0.0;   // nepers per foot
-  double betaLength = 0.0;
-  double sRe = 0.0;
-  double sIm = 0.0;
-  double cRe = 0.0;
-  double cIm = 0.0;
-  double aRe = 0.0;
-  double aIm = 0.0;
-  double bRe = 0.0;
-  double bIm = 0.0;
-  double d1Re = 0.0;
-  double d1Im = 0.0;
-  double d2Re = 0.0;
-  double d2Im = 0.0;
-  double qRe = 0.0;
-  double qIm = 0.0;
-  LineSums sums;
+  const double beta =  // radians per foot
+      value((Num(2.0) * kPi * frequency) / (Num(kFeetPerMetre) * vf * kLightSpeed));
+  const double length =  // feet
+      value((Num(theta) * kLightSpeed * vf * kFeetPerMetre) / (Num(360.0) * frequency));
+  const double alpha = value(Num(loss) / (Num(kDbPerNeper) * 100.0));  // nepers per foot
+  const double betaLength = value(Num(beta) * length);
 
-  if (!step([&] {
-        Let(beta, (Num(2.0) * kPi * frequency) / (Num(kFeetPerMetre) * vf * kLightSpeed));
-      }))
-    return;
-  if (!step([&] {
-        Let(length, (Num(theta) * kLightSpeed * vf * kFeetPerMetre) / (Num(360.0) * frequency));
-      }))
-    return;
-  if (!step([&] { Let(alpha, Num(loss) / (Num(kDbPerNeper) * 100.0)); })) return;
-  if (!step([&] { Let(betaLength, Num(beta) * length); })) return;
+  // S = sinh(al + jbl), C = cosh(al + jbl), each function taken once: Sin faults where Cos does and
+  // Cosh where Sinh does, always with 6.
+  const double alphaLength = value(Num(alpha) * length);
+  const Num cosBl = Cos(Num(betaLength));
+  const Num sinBl = Sin(Num(betaLength));
+  const Num sinhAl = Sinh(alphaLength);
+  const Num coshAl = Cosh(alphaLength);
+  const double sRe = value(cosBl * sinhAl);
+  const double sIm = value(sinBl * coshAl);
+  const double cRe = value(cosBl * coshAl);
+  const double cIm = value(sinBl * sinhAl);
 
-  // S = sinh(al + jbl), C = cosh(al + jbl), each function taken once. Sin faults where Cos does and
-  // Cosh where Sinh does, always with 6, which ends the routine: taking all four in the first
-  // statement raises what the four statements raised one by one.
-  double cosBl = 0.0;
-  double sinBl = 0.0;
-  double sinhAl = 0.0;
-  double coshAl = 0.0;
-  if (!step([&] {
-        cosBl = Cos(Num(betaLength));
-        const double alphaLength = Checked(Num(alpha) * length);
-        sinhAl = Sinh(alphaLength);
-        coshAl = Cosh(alphaLength);
-        sinBl = Sin(Num(betaLength));
-        Let(sRe, Num(cosBl) * sinhAl);
-      }))
-    return;
-  if (!step([&] { Let(sIm, Num(sinBl) * coshAl); })) return;
-  if (!step([&] { Let(cRe, Num(cosBl) * coshAl); })) return;
-  if (!step([&] { Let(cIm, Num(sinBl) * sinhAl); })) return;
+  Complex a;
+  Complex b;
+  Complex d1;
+  Complex d2;
+  step(CProduct(ztRe, ztIm, cRe, cIm, a.re, a.im));
+  step(CProduct(z0Re, z0Im, sRe, sIm, b.re, b.im));
+  step(CProduct(z0Re, z0Im, cRe, cIm, d1.re, d1.im));
+  step(CProduct(ztRe, ztIm, sRe, sIm, d2.re, d2.im));
+  const LineSums sums{value(Num(a.re) + b.re), value(Num(a.im) + b.im), value(Num(d1.re) + d2.re),
+                      value(Num(d1.im) + d2.im)};
+  if (ends()) return;
 
-  if (!step([&] { CProduct(ztRe, ztIm, cRe, cIm, aRe, aIm); })) return;
-  if (!step([&] { CProduct(z0Re, z0Im, sRe, sIm, bRe, bIm); })) return;
-  if (!step([&] { CProduct(z0Re, z0Im, cRe, cIm, d1Re, d1Im); })) return;
-  if (!step([&] { CProduct(ztRe, ztIm, sRe, sIm, d2Re, d2Im); })) return;
-
-  if (!step([&] { Let(sums.nRe, Num(aRe) + bRe); })) return;
-  if (!step([&] { Let(sums.nIm, Num(aIm) + bIm); })) return;
-  if (!step([&] { Let(sums.dRe, Num(d1Re) + d2Re); })) return;
-  if (!step([&] { Let(sums.dIm, Num(d1Im) + d2Im); })) return;
-
-  if (!step([&] { LineQuotient(reporting, sums, qRe, qIm); })) return;
-  step([&] { CProduct(z0Re, z0Im, qRe, qIm, zinRe, zinIm); });
+  Complex q;
+  LineQuotient(reporting, sums, q.re, q.im);
+  step(CProduct(z0Re, z0Im, q.re, q.im, zinRe, zinIm));
+  static_cast<void>(ends());
 }
 
 namespace {
@@ -162,7 +144,7 @@ void DoStubOpen(ModelContext& context, const LineParameters& line, double value,
       Num(-1000000.0) / (Num(2.0) * kPi * frequency * line.OpenEndCapacitance));
   double endRe = 0.0;
   double endIm = 0.0;
-  CParallel(context.reporting, line.OpenEndResistance, 0.0, 0.0, endReactance, endRe, endIm);
+  Raise(CParallel(context.reporting, line.OpenEndResistance, 0.0, 0.0, endReactance, endRe, endIm));
 
   double zinRe = 0.0;
   double zinIm = 0.0;
@@ -187,11 +169,11 @@ void DoStubShorted(ModelContext& context, const LineParameters& line, double val
 
 void DoSerTransLine(ModelContext& context, const LineParameters& line, double value,
                     double frequency) {
-  NodeState& node = context.node;
-  ElementOutput& out = context.output;
+  NodeValues& node = context.node;
+  NodeValues& out = context.output;
 
-  const double loadRe = node.NodeImpedanceRe;
-  const double loadIm = node.NodeImpedanceIm;
+  const double loadRe = node.ImpedanceRe;
+  const double loadIm = node.ImpedanceIm;
   const double theta = ElectricalLength(value, frequency, line.VelocityFactor);
 
   double zinRe = 0.0;
@@ -200,16 +182,16 @@ void DoSerTransLine(ModelContext& context, const LineParameters& line, double va
             line.VelocityFactor, frequency, zinRe, zinIm);
   out.ImpedanceRe = zinRe;
   out.ImpedanceIm = zinIm;
-  node.NodeImpedanceRe = zinRe;
-  node.NodeImpedanceIm = zinIm;
+  node.ImpedanceRe = zinRe;
+  node.ImpedanceIm = zinIm;
 
   // The line's own rule: the load-side current flows at both ends, and the voltage is whatever
   // that current makes across the transformed impedance.
-  CQuotient(context.reporting, node.NodeVoltageRe, node.NodeVoltageIm, loadRe, loadIm,
-            node.NodeCurrentRe, node.NodeCurrentIm);
-  out.CurrentRe = node.NodeCurrentRe;
-  out.CurrentIm = node.NodeCurrentIm;
-  CProduct(zinRe, zinIm, node.NodeCurrentRe, node.NodeCurrentIm, out.VoltageRe, out.VoltageIm);
+  CQuotient(context.reporting, node.VoltageRe, node.VoltageIm, loadRe, loadIm,
+            node.CurrentRe, node.CurrentIm);
+  out.CurrentRe = node.CurrentRe;
+  out.CurrentIm = node.CurrentIm;
+  Raise(CProduct(zinRe, zinIm, node.CurrentRe, node.CurrentIm, out.VoltageRe, out.VoltageIm));
 }
 
 }  // namespace tavelin

@@ -4,25 +4,14 @@
 
 namespace tavelin {
 
-// State carried through the network at one frequency: the voltage and current where the next
-// element attaches, and the impedance seen from there towards the load.
-struct NodeState {
-  double NodeVoltageRe = 1.0;
-  double NodeVoltageIm = 0.0;
-  double NodeCurrentRe = 0.0;
-  double NodeCurrentIm = 0.0;
-  double NodeImpedanceRe = 0.0;
-  double NodeImpedanceIm = 0.0;
-};
-
-// The voltage, current and impedance that a model fills for the node after its element. The scan
-// output record holds one of these, so a model writes straight into the record's fields.
-struct ElementOutput {
+// Voltage, current and impedance at one node. A model reads and updates the node it starts from,
+// and fills the node after its element, which the scan output record stores as it is.
+struct NodeValues {
   double VoltageRe = 0.0;
   double VoltageIm = 0.0;
   double CurrentRe = 0.0;
   double CurrentIm = 0.0;
-  double ImpedanceRe = 0.0;
+  double ImpedanceRe = 0.0;  // seen towards the load
   double ImpedanceIm = 0.0;
 };
 
@@ -38,11 +27,12 @@ struct LineParameters {
   double ShortEndInductance = 0.0;  // uH
 };
 
-// What one model step works on.
+// What one model step works on. The models read the node's voltage and impedance, leave its
+// impedance at the one seen after the element, and use its current as an intermediate.
 struct ModelContext {
   const Reporting& reporting;
-  NodeState& node;
-  ElementOutput& output;
+  NodeValues& node;
+  NodeValues& output;
 };
 
 }  // namespace tavelin

@@ -69,8 +69,8 @@ TEST_F(ComputePlotTest, EachPointIsTheLastElementOfItsFrequency) {
 // Phases are in degrees of the program's pi, 3.14159; the SWR is read against the normaliser.
 TEST_F(ComputePlotTest, EachVariableOfTheInputEnd) {
   const double degrees = 180 / 3.14159;
-  const ElementOutput node{3, 4, -1, 1, 50, -50};
-  const std::tuple<ElementOutput, std::int16_t, const char*, double, double, const char*> cases[] = {
+  const NodeValues node{3, 4, -1, 1, 50, -50};
+  const std::tuple<NodeValues, std::int16_t, const char*, double, double, const char*> cases[] = {
       {node, 0, "", 5, 1e-12, "Voltage (Volts)"},
       {node, 1, "", std::sqrt(2.0), 1e-12, "Current (Amperes)"},
       {node, 2, "", 50 * std::sqrt(2.0), 1e-12, "Impedance (Ohms)"},
