@@ -31,33 +31,32 @@ std::int16_t RecordFiles::FreeFile() const {
   throw RunTimeError(err::kTooManyFiles);
 }
 
-void RecordFiles::Open(std::int16_t handle, const std::string& path, int recordLength) {
+void RecordFiles::CheckFree(std::int16_t handle) const {
   if (handle < 1 || handle > kMaxHandle || IsOpen(handle)) throw RunTimeError(err::kBadFileNumber);
-  if (path.empty()) throw RunTimeError(err::kPathFileAccess);
-  platform::OpenFile fd = platform::OpenRegularFile(path);
+}
+
+void RecordFiles::Adopt(std::int16_t handle, platform::OpenFile fd, int recordLength) {
   File file;
   file.fd = std::move(fd);
   file.recordLength = recordLength;
   files_.emplace(handle, std::move(file));
+}
+
+void RecordFiles::Open(std::int16_t handle, const std::string& path, int recordLength) {
+  CheckFree(handle);
+  if (path.empty()) throw RunTimeError(err::kPathFileAccess);
+  Adopt(handle, platform::OpenRegularFile(path), recordLength);
 }
 
 void RecordFiles::Create(std::int16_t handle, const std::string& path, int recordLength) {
-  if (handle < 1 || handle > kMaxHandle || IsOpen(handle)) throw RunTimeError(err::kBadFileNumber);
+  CheckFree(handle);
   if (path.empty()) throw RunTimeError(err::kPathFileAccess);
-  platform::OpenFile fd = platform::CreateHeldFile(path);
-  File file;
-  file.fd = std::move(fd);
-  file.recordLength = recordLength;
-  files_.emplace(handle, std::move(file));
+  Adopt(handle, platform::CreateHeldFile(path), recordLength);
 }
 
 void RecordFiles::OpenSame(std::int16_t handle, std::int16_t source, int recordLength) {
-  if (handle < 1 || handle > kMaxHandle || IsOpen(handle)) throw RunTimeError(err::kBadFileNumber);
-  platform::OpenFile fd = platform::DuplicateFile(Get(source).fd);
-  File file;
-  file.fd = std::move(fd);
-  file.recordLength = recordLength;
-  files_.emplace(handle, std::move(file));
+  CheckFree(handle);
+  Adopt(handle, platform::DuplicateFile(Get(source).fd), recordLength);
 }
 
 void RecordFiles::Remove(const std::string& path) { platform::RemoveUnlessHeld(path); }

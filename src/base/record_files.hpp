@@ -32,8 +32,9 @@ class RecordFiles {
   void Open(std::int16_t handle, const std::string& path, int recordLength);
 
   // Creates a new, empty file at path for reading and writing and locks it, so that Remove
-  // elsewhere refuses it while this handle, or one opened from it by OpenSame, stays open. Anything already at path, a link included, is never opened or
-  // followed: that is error 17 (the platform's number for an existing file), or 75 for a folder.
+  // elsewhere refuses it while this handle, or one opened from it by OpenSame, stays open. Anything
+  // already at path, a link included, is never opened or followed: that is error 17 (the platform's
+  // number for an existing file), or 75 for a folder.
   void Create(std::int16_t handle, const std::string& path, int recordLength);
 
   // Opens handle on the very file that is open on source, whatever now has its name.
@@ -83,6 +84,9 @@ class RecordFiles {
     std::vector<std::byte> pending;
   };
   File& Get(std::int16_t handle);
+  // A bad or busy handle number is error 52, before anything is opened.
+  void CheckFree(std::int16_t handle) const;
+  void Adopt(std::int16_t handle, platform::OpenFile fd, int recordLength);
   static void WriteOut(File& file);
   static void DropPartialRecord(File& file);
 
