@@ -14,8 +14,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "plotwindow/form_font.hpp"
-#include "plotwindow/twips.hpp"
+#include "forms/form_font.hpp"
+#include "forms/twips.hpp"
 #include "base/run_time_error.hpp"
 
 namespace tavelin {

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <string>
 
-#include "plotwindow/form_font.hpp"
-#include "plotwindow/twips.hpp"
+#include "forms/form_font.hpp"
+#include "forms/twips.hpp"
 #include "base/checked_arithmetic.hpp"
 #include "base/lenient_number.hpp"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "plotwindow/form_font.hpp"
+#include "forms/form_font.hpp"
 #include "base/platform_files.hpp"
 #include "app/desktop.hpp"
 #include "app/main_window.hpp"

@@ -18,8 +18,8 @@
 
 #include "app/configure_dialog.hpp"
 #include "app/desktop.hpp"
-#include "plotwindow/form_font.hpp"
-#include "plotwindow/twips.hpp"
+#include "forms/form_font.hpp"
+#include "forms/twips.hpp"
 #include "base/run_time_error.hpp"
 #include <tavelin/version.hpp>
 #include "base/number_text.hpp"

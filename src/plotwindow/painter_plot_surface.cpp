@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "plotwindow/form_font.hpp"
-#include "plotwindow/twips.hpp"
+#include "forms/form_font.hpp"
+#include "forms/twips.hpp"
 
 namespace tavelin {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "plot/plot_drawing.hpp"
-#include "plotwindow/twips.hpp"
+#include "forms/twips.hpp"
 
 class QPaintDevice;
 

@@ -9,7 +9,7 @@
 #include <QSvgGenerator>
 
 #include "plotwindow/painter_plot_surface.hpp"
-#include "plotwindow/twips.hpp"
+#include "forms/twips.hpp"
 
 namespace tavelin {
 

@@ -14,10 +14,10 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "plotwindow/form_font.hpp"
+#include "forms/form_font.hpp"
 #include "plotwindow/plot_images.hpp"
 #include "plotwindow/painter_plot_surface.hpp"
-#include "plotwindow/twips.hpp"
+#include "forms/twips.hpp"
 
 namespace tavelin {
 

@@ -203,6 +203,10 @@ TEST_F(Models, LineFaultsAreReportedOnceAndLeaveTheResultUnwritten) {
   Seed(50);
   Run(DoSerTransLine, Line(50, loss), Metres(90, 10, 1), 10.0);
   EXPECT_EQ(std::tuple(Z(), V(), I()), std::tuple(cplx(0), cplx(0), cplx(0.02)));
+  // The series line's last product traps nothing: 2500 ohms times 1e306 A stores +inf and raises 6.
+  Seed(1, 1e306);
+  EXPECT_EQ(testing::ErrorOf([&] { DoSerTransLine(context, Line(50), Metres(90, 10, 1), 10.0); }), 6);
+  EXPECT_TRUE(std::isinf(V().real()) && I() == cplx(1e306) && std::abs(Z() - 2500.0) < 0.5);
   EXPECT_EQ(messages.shown, std::vector<testing::ShownMessage>(5, {"Error 6 occurred in the LossyLine routine - Please "
                                                                    "check the entered values for accuracy!",
                                                                    "Corvane Common Error Handler"}));

@@ -1,4 +1,4 @@
-#include "plotwindow/form_font.hpp"
+#include "forms/form_font.hpp"
 
 #include <QFontDatabase>
 #include <QStringList>
