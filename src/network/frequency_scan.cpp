@@ -1,13 +1,15 @@
 #include "network/frequency_scan.hpp"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
 #include "base/checked_arithmetic.hpp"
 #include "base/number_text.hpp"
+#include "base/record_files.hpp"
 #include "base/run_time_error.hpp"
 #include "base/vector_state.hpp"
-#include "network/element_file.hpp"
+#include "network/element_record.hpp"
 #include "network/output_file.hpp"
 #include "solver/element_models.hpp"
 #include "solver/lines_and_stubs.hpp"
@@ -58,7 +60,18 @@ class NoticedMessages : public MessageBoxes {
   bool shown_ = false;
 };
 
-void RunElement(const Services& services, NetworkState& state, const Reporting& reporting);
+// Element n of the step, n running from 1 to the element count read when the step began: read its
+// record from the step's records, seed the load on the first element of a step, run its model,
+// write its output record.
+void ProcessElement(const Services& services, NetworkState& state, const Reporting& reporting, RecordRun& records,
+                    std::int16_t n) {
+  DecodeElementRecord(records.Get(n).first<kElementRecordLength>(), state.ElementRecord);
+  state.OutputRecord.Frequency = state.ScanFrequency;
+  state.Node.CaptureLoad(state.ElementRecord.LoadResistance, state.ElementRecord.LoadReactance);
+  ModelContext context{reporting, state.Node.ForModels(), state.OutputRecord.Node};
+  RunModel(context, state.ElementRecord, state.ElementRecord.ElementValue, state.OutputRecord.Frequency);
+  WriteOutputRecord(services, state);
+}
 
 // Runs every step; false when a run-time error stopped the scan (it has been reported).
 bool RunSteps(const Services& services, NetworkState& state, float scanStep) {
@@ -75,8 +88,7 @@ bool RunSteps(const Services& services, NetworkState& state, float scanStep) {
       for (int n = 1; n <= count; ++n) {
         state.ElementIndex = static_cast<std::int16_t>(n);
         if (noticed.TakeShown()) records.Forget();
-        DecodeElementRecord(records.Get(n).first<kElementRecordLength>(), state.ElementRecord);
-        RunElement(services, state, reporting);
+        ProcessElement(services, state, reporting, records, state.ElementIndex);
       }
       state.Node.Reset();
       Let(state.ScanFrequency, Num(state.ScanFrequency) + static_cast<double>(scanStep));
@@ -111,26 +123,6 @@ bool RunSteps(const Services& services, NetworkState& state, float scanStep) {
     }
     return false;
   }
-}
-
-}  // namespace
-
-void ProcessElement(const Services& services, NetworkState& state, const Reporting& reporting,
-                    std::int16_t n) {
-  if (n > state.ElementCount) return;
-  ReadElementRecord(services.files, state.ElementFile, n, state.ElementRecord);
-  RunElement(services, state, reporting);
-}
-
-namespace {
-
-// What ProcessElement does once the element's record is in state.ElementRecord.
-void RunElement(const Services& services, NetworkState& state, const Reporting& reporting) {
-  state.OutputRecord.Frequency = state.ScanFrequency;
-  state.Node.CaptureLoad(state.ElementRecord.LoadResistance, state.ElementRecord.LoadReactance);
-  ModelContext context{reporting, state.Node.ForModels(), state.OutputRecord.Node};
-  RunModel(context, state.ElementRecord, state.ElementRecord.ElementValue, state.OutputRecord.Frequency);
-  WriteOutputRecord(services, state);
 }
 
 }  // namespace

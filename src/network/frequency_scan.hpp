@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
 #include "network/network_state.hpp"
@@ -18,10 +17,5 @@ enum class ScanOutcome {
 // element count, walks the network at StepCount frequencies, and reopens the output file.
 ScanOutcome BeginScan(const Services& services, NetworkState& state, std::string_view upperText,
                       std::string_view lowerText);
-
-// Element n at the current frequency: read its record, seed the load on the first element of a
-// step, run its model, write its output record.
-void ProcessElement(const Services& services, NetworkState& state, const Reporting& reporting,
-                    std::int16_t n);
 
 }  // namespace tavelin

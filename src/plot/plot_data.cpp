@@ -142,13 +142,6 @@ bool ReportLeftOut(const Services& services, const PlotData& data) {
 
 bool PlottableNumber(double x) noexcept { return std::isfinite(x) && std::fabs(x) <= kPlotLimit; }
 
-void ReadOutputRecord(const Services& services, const NetworkState& state, int n, OutputRecord& readBack) {
-  if (n > state.OutputRecordCount) return;
-  std::array<std::byte, kOutputRecordLength> bytes{};
-  services.files.Read(state.OutputReadFile, n, bytes);
-  DecodeOutputRecord(bytes, readBack);
-}
-
 bool ComputePlot(const Services& services, NetworkState& state, const PlotRequest& request, PlotData& data) {
   // The records are grouped by the scan that wrote them, not by a network opened since. A scan whose
   // output file could not be opened again or counted left no records to read, whatever the count of

@@ -38,10 +38,6 @@ inline bool PlottablePoint(double frequency, double value) noexcept {
   return PlottableNumber(frequency) && PlottableNumber(value);
 }
 
-// Reads record n of the scan output file into readBack, unless n lies beyond OutputRecordCount; then
-// readBack keeps what it held.
-void ReadOutputRecord(const Services& services, const NetworkState& state, int n, OutputRecord& readBack);
-
 // Compute and Plot up to showing the plot window: reads the scan output file back through
 // state.OutputReadFile, keeps the input end of the network at each frequency, fills data with the
 // chosen variable, its title and the scale settings, and shows its own messages. state.ElementIndex
