@@ -71,24 +71,43 @@ RecordFiles::File& RecordFiles::Get(std::int16_t handle) {
   return it->second;
 }
 
+// Reads go to the file itself, so records still waiting in the buffer must be there first.
+void RecordFiles::FlushPending(File& file) {
+  if (!file.pending.empty()) WriteOut(file);
+}
+
+RecordFiles::Filled RecordFiles::ReadBytes(const File& file, std::span<std::byte> out, std::int64_t start) {
+  Filled filled;
+  while (filled.bytes < out.size()) {
+    const std::int64_t n = platform::ReadAt(file.fd, out.data() + filled.bytes, out.size() - filled.bytes,
+                                            start + static_cast<std::int64_t>(filled.bytes));
+    if (n <= 0) {
+      filled.failed = n < 0;  // 0 is the end of the file
+      break;
+    }
+    filled.bytes += static_cast<std::size_t>(n);
+  }
+  std::memset(out.data() + filled.bytes, 0, out.size() - filled.bytes);
+  return filled;
+}
+
+// Bytes beyond the end of the file read as zero, but not the bytes that the file had when its length
+// was last measured: a file cut short since is no longer what was counted.
+bool RecordFiles::CameUpShort(const File& file, std::int64_t start, std::int64_t got, std::int64_t size) {
+  if (file.measuredLength < 0) return false;
+  const std::int64_t had = std::clamp<std::int64_t>(file.measuredLength - start, 0, size);
+  return std::clamp<std::int64_t>(got, 0, size) < had;
+}
+
 void RecordFiles::Read(std::int16_t handle, std::int64_t recordNumber, std::span<std::byte> out) {
   File& file = Get(handle);
   if (recordNumber < 1) throw RunTimeError(err::kBadRecordNumber);
-  if (!file.pending.empty()) WriteOut(file);
-  std::memset(out.data(), 0, out.size());
+  FlushPending(file);
   const std::int64_t start = (recordNumber - 1) * file.recordLength;
-  std::size_t done = 0;
-  while (done < out.size()) {
-    const std::int64_t n = platform::ReadAt(file.fd, out.data() + done, out.size() - done,
-                                            start + static_cast<std::int64_t>(done));
-    if (n < 0) throw RunTimeError(err::kDeviceIo);
-    if (n == 0) break;  // end of file: the rest stays zero
-    done += static_cast<std::size_t>(n);
-  }
-  if (file.measuredLength >= 0) {
-    const std::int64_t had =
-        std::clamp<std::int64_t>(file.measuredLength - start, 0, static_cast<std::int64_t>(out.size()));
-    if (static_cast<std::int64_t>(done) < had) throw RunTimeError(err::kPastEndOfFile);
+  const Filled filled = ReadBytes(file, out, start);
+  if (filled.failed) throw RunTimeError(err::kDeviceIo);
+  if (CameUpShort(file, start, static_cast<std::int64_t>(filled.bytes), static_cast<std::int64_t>(out.size()))) {
+    throw RunTimeError(err::kPastEndOfFile);
   }
 }
 
@@ -96,33 +115,16 @@ std::size_t RecordFiles::ReadRecords(std::int16_t handle, std::int64_t recordNum
   File& file = Get(handle);
   if (recordNumber < 1) throw RunTimeError(err::kBadRecordNumber);
   if (file.recordLength <= 0) return 0;
-  if (!file.pending.empty()) WriteOut(file);
+  FlushPending(file);
   const auto length = static_cast<std::size_t>(file.recordLength);
   const std::size_t count = out.size() / length;
   const std::int64_t start = (recordNumber - 1) * file.recordLength;
-  std::size_t done = 0;
-  bool failed = false;
-  while (done < count * length) {
-    const std::int64_t n =
-        platform::ReadAt(file.fd, out.data() + done, count * length - done, start + static_cast<std::int64_t>(done));
-    if (n <= 0) {
-      failed = n < 0;  // Read raises the error for the record it comes to
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  std::memset(out.data() + done, 0, count * length - done);
-  std::size_t good = done / length;
-  if (failed) return good;
-  // At the end of the file: a record is as good as Read would find it while it lacks no byte that the
-  // file had there when its length was last measured.
-  const std::int64_t whole = file.recordLength;
+  const Filled filled = ReadBytes(file, out.first(count * length), start);
+  std::size_t good = filled.bytes / length;
+  if (filled.failed) return good;  // Read raises the error for the record it comes to
   for (; good < count; ++good) {
     const auto offset = static_cast<std::int64_t>(good * length);
-    const std::int64_t got = std::clamp<std::int64_t>(static_cast<std::int64_t>(done) - offset, 0, whole);
-    const std::int64_t had =
-        file.measuredLength < 0 ? 0 : std::clamp<std::int64_t>(file.measuredLength - start - offset, 0, whole);
-    if (got < had) break;
+    if (CameUpShort(file, start + offset, static_cast<std::int64_t>(filled.bytes) - offset, file.recordLength)) break;
   }
   return good;
 }

@@ -88,6 +88,15 @@ class RecordFiles {
   void CheckFree(std::int16_t handle) const;
   void Adopt(std::int16_t handle, platform::OpenFile fd, int recordLength);
   static void WriteOut(File& file);
+  static void FlushPending(File& file);
+  // Fills out from start on; the bytes that could not be read are zero.
+  struct Filled {
+    std::size_t bytes = 0;
+    bool failed = false;  // a read failed, as against the end of the file
+  };
+  static Filled ReadBytes(const File& file, std::span<std::byte> out, std::int64_t start);
+  // Whether got bytes of the size bytes at start lack some that the file last measured had there.
+  static bool CameUpShort(const File& file, std::int64_t start, std::int64_t got, std::int64_t size);
   static void DropPartialRecord(File& file);
 
   std::map<std::int16_t, File> files_;
