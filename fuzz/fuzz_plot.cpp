@@ -168,8 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::filesystem::remove(OutputFilePath(services));
   NetworkState state;
   state.ElementCount = elementCount;
-  int createFailure = 0;
-  Check(CreateOutputFile(services, state, createFailure), "the output file was not created", &sink);
+  Check(CreateOutputFile(services, state) == 0, "the output file was not created", &sink);
   files.WriteNext(state.OutputWriteFile, std::span(reinterpret_cast<const std::byte*>(file), fileSize));
   Check(ReopenOutputFile(services, state), "the output file did not reopen", &sink);
 

@@ -137,8 +137,7 @@ ScanOutcome BeginScan(const Services& services, NetworkState& state, std::string
     case DeleteOutcome::kInUse: return ScanOutcome::kInUse;
     case DeleteOutcome::kDeleted: break;
   }
-  int createFailure = 0;
-  const bool created = CreateOutputFile(services, state, createFailure);
+  const int createFailure = CreateOutputFile(services, state);
 
   float upper = 0.0f;
   float lower = 0.0f;
@@ -146,7 +145,7 @@ ScanOutcome BeginScan(const Services& services, NetworkState& state, std::string
   // The step is a 99th of the band whatever the number of steps: computed in double, held in single.
   const float scanStep =
       readable ? CSng((static_cast<double>(upper) - static_cast<double>(lower)) / 99.0) : 0.0f;
-  if (!created) {
+  if (createFailure != 0) {
     // The warning has been shown; there is nowhere to write.
   } else if (!readable || !(lower > 0.0f && upper > lower && scanStep > 0.0f)) {
     services.messages.Show("Scan Frequency Setup Parameters Invalid - Check Required Inputs!", "Error in Setup");

@@ -45,8 +45,8 @@ DeleteOutcome DeleteOutputFile(const Services& services, NetworkState& state) {
   return DeleteOutcome::kDeleted;
 }
 
-bool CreateOutputFile(const Services& services, NetworkState& state, int& failure) {
-  failure = 0;
+int CreateOutputFile(const Services& services, NetworkState& state) {
+  int failure = 0;
   const auto warn = [&](const RunTimeError& e) {
     failure = e.Number();
     services.messages.Show("Error " + std::to_string(e.Number()) + " while creating new output file!",
@@ -67,7 +67,7 @@ bool CreateOutputFile(const Services& services, NetworkState& state, int& failur
   // A handle whose file did not open names no file of ours. Kept, its number would go to the next
   // file opened, and the next scan would close that file in place of the output file.
   if (!opened) state.OutputWriteFile = 0;
-  return opened;
+  return opened ? 0 : failure;
 }
 
 void WriteOutputRecord(const Services& services, NetworkState& state) {

@@ -21,9 +21,9 @@ enum class DeleteOutcome {
 [[nodiscard]] DeleteOutcome DeleteOutputFile(const Services& services, NetworkState& state);
 
 // Creates the new, empty file on OutputWriteFile, never through anything already at its name. A
-// failing step is reported and the next one runs; returns whether the file ended up open for
-// writing. When it did not, OutputWriteFile is 0 and failure holds the error number.
-[[nodiscard]] bool CreateOutputFile(const Services& services, NetworkState& state, int& failure);
+// failing step is reported and the next one runs. Returns 0 when the file ended up open for
+// writing; otherwise the error number of the last failing step, and OutputWriteFile is 0.
+[[nodiscard]] int CreateOutputFile(const Services& services, NetworkState& state);
 
 // Completes OutputRecord from the current element and frequency, appends it, and carries its
 // voltage and current into the node state.
