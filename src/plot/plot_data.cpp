@@ -9,7 +9,9 @@
 #include <utility>
 
 #include "base/checked_arithmetic.hpp"
+#include "base/record_files.hpp"
 #include "base/vector_state.hpp"
+#include "network/output_record.hpp"
 #include "solver/complex_arithmetic.hpp"
 
 namespace tavelin {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "network/network_state.hpp"
-#include "network/output_record.hpp"
 
 namespace tavelin {
 
