@@ -1,6 +1,5 @@
 #include "plotwindow/plot_window.hpp"
 
-#include <QKeyEvent>
 #include <QMetaObject>
 #include <QMoveEvent>
 #include <QPageLayout>
@@ -15,6 +14,7 @@
 #include <algorithm>
 
 #include "forms/form_font.hpp"
+#include "forms/keyboard.hpp"
 #include "plotwindow/plot_images.hpp"
 #include "plotwindow/painter_plot_surface.hpp"
 #include "forms/twips.hpp"
@@ -30,22 +30,6 @@ QPushButton* MakeButton(const QString& caption, QWidget* parent, const TwipRect&
   PressOnEnter(button);
   return button;
 }
-
-class EnterPresses : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (button == nullptr || !button->isEnabled()) return false;
-    button->click();
-    return true;
-  }
-};
 
 Rgb ToRgb(const QColor& c) {
   return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
@@ -94,8 +78,6 @@ bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, co
   for (const QPushButton* button : buttons) PrintButton(painter, *button, scale, fontScale);
   return painter.end();
 }
-
-void PressOnEnter(QPushButton* button) { button->installEventFilter(new EnterPresses(button)); }
 
 bool SystemPrinterService::Prepare(QPrinter& printer, QWidget* parent) {
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
@@ -242,9 +224,7 @@ void frmPlot::paintEvent(QPaintEvent* event) {
 void frmPlot::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   KeepWithinDesktop();
-  // The focused OK shows its focus mark from the start, not only after a Tab (showing a window
-  // forgets that the keyboard moved the focus, so it is said again here).
-  setAttribute(Qt::WA_KeyboardFocusChange);
+  ShowFocusMarkAtOnce(*this);
 }
 
 }  // namespace tavelin
