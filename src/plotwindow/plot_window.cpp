@@ -43,7 +43,7 @@ class SilentMessages : public MessageBoxes {
 };
 
 // A button as a framed panel with its caption, drawn as shapes and text rather than as pixels.
-void PrintButton(QPainter& painter, const QPushButton& button, double scale, double fontScale) {
+void PrintButton(QPainter& painter, const QPushButton& button, double scale, const QPaintDevice& device) {
   const QPalette& palette = button.palette();
   const QRectF box(button.x() * scale, button.y() * scale, button.width() * scale, button.height() * scale);
   painter.setPen(QPen(palette.color(QPalette::Dark), scale));
@@ -51,7 +51,7 @@ void PrintButton(QPainter& painter, const QPushButton& button, double scale, dou
   painter.drawRoundedRect(box.adjusted(scale / 2, scale / 2, -scale / 2, -scale / 2), 2 * scale, 2 * scale);
   painter.setBrush(Qt::NoBrush);
   QFont font = button.font();
-  font.setPointSizeF(font.pointSizeF() * fontScale);
+  font.setPointSizeF(DevicePoints(font.pointSizeF(), scale, device));
   painter.setFont(font);
   painter.setPen(palette.color(QPalette::ButtonText));
   painter.drawText(box, Qt::AlignCenter, button.text());
@@ -74,8 +74,7 @@ bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, co
   PainterPlotSurface surface(painter, printer, scale, QPointF(0, 0), textColour);
   SilentMessages silent;
   DrawWindowPlot(surface, geometry.WindowWidth, geometry.WindowHeight, data, Reporting{silent, locale});
-  const double fontScale = kScreenDpi / printer.logicalDpiY() * scale;
-  for (const QPushButton* button : buttons) PrintButton(painter, *button, scale, fontScale);
+  for (const QPushButton* button : buttons) PrintButton(painter, *button, scale, printer);
   return painter.end();
 }
 
