@@ -318,11 +318,11 @@ bool SaveFile(const std::string& path, std::string_view bytes) {
 
 namespace {
 
-// A positive resistance in ohms, written back as the shortest text that reads as the same number.
-std::string ResistanceText(const std::string& text, const char* option) {
+// A positive resistance in ohms.
+double Resistance(const std::string& text, const char* option) {
   try {
     const double value = ReadLocaleNumber(text, NumberLocale{});
-    if (value > 0 && std::isfinite(value)) return FormatShortest(value);
+    if (value > 0 && std::isfinite(value)) return value;
   } catch (const RunTimeError&) {
     // Refused below.
   }
@@ -334,7 +334,8 @@ int Export(const Arguments& arguments) {
   if (format != "csv" && format != "s1p") throw ArgumentError{"--format must be csv or s1p"};
   const bool allNodes = arguments.Has("all-nodes");
   if (allNodes && format == "s1p") throw ArgumentError{"--all-nodes goes with --format csv only"};
-  const std::string r0Text = ResistanceText(arguments.Get("r0", "50"), "r0");
+  const double r0 = Resistance(arguments.Get("r0", "50"), "r0");
+  const std::string r0Text = FormatShortest(r0);  // reads back as r0, for Compute and Plot and the header
   const std::string output = CheckedOutput(arguments);
 
   Session session;
@@ -369,7 +370,6 @@ int Export(const Arguments& arguments) {
     text = "! Tavelin scan output " + std::filesystem::path(arguments.file).filename().string() +
            ": the network's input end, S11 against " + r0Text + " ohms\n# MHz S RI R " + r0Text + "\n";
   }
-  const double r0 = ReadLocaleNumber(r0Text, NumberLocale{});
   OutputRecord record;
   RecordRun run(session.files, state.OutputReadFile, kOutputRecordLength, state.OutputRecordCount,
                 allNodes ? 4096 : 1);

@@ -1,6 +1,5 @@
 #include "app/configure_dialog.hpp"
 
-#include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "forms/form_font.hpp"
+#include "forms/keyboard.hpp"
 #include "forms/twips.hpp"
 #include "base/checked_arithmetic.hpp"
 #include "base/lenient_number.hpp"
@@ -15,10 +15,6 @@
 namespace tavelin {
 
 namespace {
-
-bool IsEnterKey(const QKeyEvent& key) {
-  return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
-}
 
 // The caption was laid out for a narrower font than most systems offer. Rather than clip it, the
 // label may widen into the gap before the control to its right, and failing that take a second
@@ -66,7 +62,7 @@ frmConfigure::frmConfigure(QWidget* parent, MessageBoxes& messages, std::int16_t
   // does nothing.
   cmdOK_->setAutoDefault(false);
   cmdOK_->setDefault(false);
-  cmdOK_->installEventFilter(this);
+  PressOnEnter(cmdOK_);
   connect(cmdOK_, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
   txtNumberOfSteps_ = new QLineEdit(this);
@@ -109,16 +105,6 @@ void frmConfigure::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-bool frmConfigure::eventFilter(QObject* watched, QEvent* event) {
-  // Enter on the focused OK button presses it, as a focused button does on the desktop.
-  if (watched == cmdOK_ && event->type() == QEvent::KeyPress &&
-      IsEnterKey(*static_cast<QKeyEvent*>(event)) && cmdOK_->isEnabled()) {
-    cmdOK_->click();
-    return true;
-  }
-  return QDialog::eventFilter(watched, event);
-}
-
 bool ShowConfigureDialog(QWidget* parent, MessageBoxes& messages, std::int16_t& StepCount) {
   frmConfigure dialog(parent, messages, StepCount);
   return dialog.exec() == QDialog::Accepted;
@@ -126,9 +112,7 @@ bool ShowConfigureDialog(QWidget* parent, MessageBoxes& messages, std::int16_t& 
 
 void frmConfigure::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  // The focused OK shows its focus mark from the start, not only after a Tab (showing a window
-  // forgets that the keyboard moved the focus, so it is said again here).
-  setAttribute(Qt::WA_KeyboardFocusChange);
+  ShowFocusMarkAtOnce(*this);
 }
 
 }  // namespace tavelin

@@ -43,7 +43,6 @@ class frmConfigure : public QDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QPushButton* cmdOK_ = nullptr;

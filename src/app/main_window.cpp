@@ -19,6 +19,7 @@
 #include "app/configure_dialog.hpp"
 #include "app/desktop.hpp"
 #include "forms/form_font.hpp"
+#include "forms/keyboard.hpp"
 #include "forms/twips.hpp"
 #include "base/run_time_error.hpp"
 #include <tavelin/version.hpp>

@@ -8,6 +8,8 @@ namespace tavelin {
 // The windows are laid out in twips; at 96 dots per inch a pixel is 15 of them (a point is 20).
 inline constexpr double kScreenDpi = 96.0;
 inline constexpr double kTwipsPerPixel = 15.0;
+// The same resolution as an image stores it, rounded to whole dots.
+inline constexpr int kScreenDotsPerMeter = static_cast<int>(kScreenDpi / 0.0254 + 0.5);
 
 // A position or length in twips, and its one way to pixels.
 class Twips {

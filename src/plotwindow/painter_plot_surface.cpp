@@ -13,8 +13,6 @@ namespace tavelin {
 
 namespace {
 
-constexpr int kDotsPerMeter96Dpi = 3780;
-
 QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 QString ToQString(std::string_view text) {
@@ -51,9 +49,9 @@ PainterPlotSurface::PainterPlotSurface(QImage& picture, Rgb foreColor, QPoint or
   if (picture.format() != QImage::Format_RGB32 && picture.format() != QImage::Format_ARGB32_Premultiplied) {
     picture.convertTo(QImage::Format_ARGB32_Premultiplied);
   }
-  if (picture.dotsPerMeterX() != kDotsPerMeter96Dpi || picture.dotsPerMeterY() != kDotsPerMeter96Dpi) {
-    picture.setDotsPerMeterX(kDotsPerMeter96Dpi);
-    picture.setDotsPerMeterY(kDotsPerMeter96Dpi);
+  if (picture.dotsPerMeterX() != kScreenDotsPerMeter || picture.dotsPerMeterY() != kScreenDotsPerMeter) {
+    picture.setDotsPerMeterX(kScreenDotsPerMeter);
+    picture.setDotsPerMeterY(kScreenDotsPerMeter);
   }
   metrics_ = QFontMetricsF(font_, &picture);
 }
@@ -76,7 +74,7 @@ PainterPlotSurface::~PainterPlotSurface() { EndPainting(); }
 
 QFont PainterPlotSurface::ScaledFont(QFont font) const {
   // The picture is at 96 dpi already; other devices turn points into their units at their resolution.
-  if (picture_ == nullptr) font.setPointSizeF(font.pointSizeF() * scale_ * kScreenDpi / device_.logicalDpiY());
+  if (picture_ == nullptr) font.setPointSizeF(DevicePoints(font.pointSizeF(), scale_, device_));
   return font;
 }
 

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPointF>
 #include <array>
@@ -14,9 +15,13 @@
 #include "plot/plot_drawing.hpp"
 #include "forms/twips.hpp"
 
-class QPaintDevice;
-
 namespace tavelin {
+
+// A font size of the window in points as device's points: the window is at 96 dots per inch, shown
+// scale times larger on device.
+inline double DevicePoints(double points, double scale, const QPaintDevice& device) {
+  return points * scale * kScreenDpi / device.logicalDpiY();
+}
 
 // The plot surface of the window, its images and its printout: twips in, 15 twips to a pixel of the
 // window, fonts as at 96 dots per inch.

@@ -1,6 +1,5 @@
 #include "plotwindow/plot_window.hpp"
 
-#include <QKeyEvent>
 #include <QMetaObject>
 #include <QMoveEvent>
 #include <QPageLayout>
@@ -15,6 +14,7 @@
 #include <algorithm>
 
 #include "forms/form_font.hpp"
+#include "forms/keyboard.hpp"
 #include "plotwindow/plot_images.hpp"
 #include "plotwindow/painter_plot_surface.hpp"
 #include "forms/twips.hpp"
@@ -31,22 +31,6 @@ QPushButton* MakeButton(const QString& caption, QWidget* parent, const TwipRect&
   return button;
 }
 
-class EnterPresses : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (button == nullptr || !button->isEnabled()) return false;
-    button->click();
-    return true;
-  }
-};
-
 Rgb ToRgb(const QColor& c) {
   return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
              static_cast<std::uint8_t>(c.blue())};
@@ -59,7 +43,7 @@ class SilentMessages : public MessageBoxes {
 };
 
 // A button as a framed panel with its caption, drawn as shapes and text rather than as pixels.
-void PrintButton(QPainter& painter, const QPushButton& button, double scale, double fontScale) {
+void PrintButton(QPainter& painter, const QPushButton& button, double scale, const QPaintDevice& device) {
   const QPalette& palette = button.palette();
   const QRectF box(button.x() * scale, button.y() * scale, button.width() * scale, button.height() * scale);
   painter.setPen(QPen(palette.color(QPalette::Dark), scale));
@@ -67,7 +51,7 @@ void PrintButton(QPainter& painter, const QPushButton& button, double scale, dou
   painter.drawRoundedRect(box.adjusted(scale / 2, scale / 2, -scale / 2, -scale / 2), 2 * scale, 2 * scale);
   painter.setBrush(Qt::NoBrush);
   QFont font = button.font();
-  font.setPointSizeF(font.pointSizeF() * fontScale);
+  font.setPointSizeF(DevicePoints(font.pointSizeF(), scale, device));
   painter.setFont(font);
   painter.setPen(palette.color(QPalette::ButtonText));
   painter.drawText(box, Qt::AlignCenter, button.text());
@@ -90,12 +74,9 @@ bool PrintWindow(QPrinter& printer, QSize area, const PlotGeometry& geometry, co
   PainterPlotSurface surface(painter, printer, scale, QPointF(0, 0), textColour);
   SilentMessages silent;
   DrawWindowPlot(surface, geometry.WindowWidth, geometry.WindowHeight, data, Reporting{silent, locale});
-  const double fontScale = kScreenDpi / printer.logicalDpiY() * scale;
-  for (const QPushButton* button : buttons) PrintButton(painter, *button, scale, fontScale);
+  for (const QPushButton* button : buttons) PrintButton(painter, *button, scale, printer);
   return painter.end();
 }
-
-void PressOnEnter(QPushButton* button) { button->installEventFilter(new EnterPresses(button)); }
 
 bool SystemPrinterService::Prepare(QPrinter& printer, QWidget* parent) {
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
@@ -242,9 +223,7 @@ void frmPlot::paintEvent(QPaintEvent* event) {
 void frmPlot::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   KeepWithinDesktop();
-  // The focused OK shows its focus mark from the start, not only after a Tab (showing a window
-  // forgets that the keyboard moved the focus, so it is said again here).
-  setAttribute(Qt::WA_KeyboardFocusChange);
+  ShowFocusMarkAtOnce(*this);
 }
 
 }  // namespace tavelin

@@ -14,10 +14,6 @@ class QPushButton;
 
 namespace tavelin {
 
-// Enter on the focused button presses it, as on the desktop (the toolkit leaves Enter to the
-// default button of a dialog).
-void PressOnEnter(QPushButton* button);
-
 // Where the plot window's picture is printed.
 class PrinterService {
  public:

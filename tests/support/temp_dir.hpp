@@ -13,6 +13,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavelin::testing {
@@ -56,15 +57,23 @@ class FileSizeLimit {
 };
 #endif
 
-inline void WriteBytes(const std::string& path, const std::vector<std::byte>& bytes) {
+inline void WriteText(const std::filesystem::path& path, std::string_view text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<std::byte>& bytes) {
+  WriteText(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+inline std::string ReadText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline std::vector<std::byte> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string chars = ReadText(path);
   std::vector<std::byte> bytes(chars.size());
   if (!chars.empty()) std::memcpy(bytes.data(), chars.data(), chars.size());
   return bytes;

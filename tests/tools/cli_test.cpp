@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <ranges>
 #include <regex>
@@ -18,6 +17,8 @@ namespace tavelin {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadText;
+using testing::WriteText;
 
 struct Result {
   int status = -1;
@@ -42,12 +43,6 @@ void Checked(const std::vector<std::string>& words, const fs::path& folder) {
   const Result run = Execute("/usr/bin/python3", all, folder);
   EXPECT_EQ(run.status, 0) << run.err;
 }
-
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 const std::string kExamples = TAVELIN_SOURCE_DIR "/examples/";
 
@@ -86,8 +81,8 @@ TEST_F(CliTest, ScanWritesTheWindowsBytesAndExportsMatchTheScan) {
       rig.window.State().StepCount = static_cast<std::int16_t>(s.steps);
       rig.Scan(s.lower, s.upper);
     }
-    const std::string bytes = Read(dir / "out.dat");
-    EXPECT_EQ(bytes, Read(dir / "window" / "TavelinOutput.dat"));
+    const std::string bytes = ReadText(dir / "out.dat");
+    EXPECT_EQ(bytes, ReadText(dir / "window" / "TavelinOutput.dat"));
     ASSERT_EQ(bytes.size(), s.steps * s.elements * 68);
 
     // With the network, and without it (the steps found where the frequency changes) against 75 ohms.
@@ -151,11 +146,11 @@ TEST_F(CliTest, RefusesBadInputWithAReasonAndLeavesOtherFilesAlone) {
   const std::string network = kExamples + "two-element.dat";
   fs::copy_file(network, dir / "net.dat");
   ASSERT_EQ(Cli({"scan", network, "--lower", "1", "--upper", "30", "--output", "out.dat"}).status, 0);
-  const std::string out = Read(dir / "out.dat");
-  Write(dir / "cut.dat", out.substr(0, 1000));
-  Write(dir / "step.dat", out.substr(0, 15 * 68));
-  Write(dir / "empty.dat", "");
-  Write(dir / "one.dat", Read(network).substr(0, 124));  // the first element alone
+  const std::string out = ReadText(dir / "out.dat");
+  WriteText(dir / "cut.dat", out.substr(0, 1000));
+  WriteText(dir / "step.dat", out.substr(0, 15 * 68));
+  WriteText(dir / "empty.dat", "");
+  WriteText(dir / "one.dat", ReadText(network).substr(0, 124));  // the first element alone
   for (const Refusal& r : kRefusals) {
     std::vector<std::string> words;
     std::string trace;
@@ -163,8 +158,8 @@ TEST_F(CliTest, RefusesBadInputWithAReasonAndLeavesOtherFilesAlone) {
     SCOPED_TRACE(trace);
     const fs::path output = dir / words.back();
     if (r.output == Left::kAbsent) fs::remove(output);
-    if (r.output != Left::kAbsent && (words.size() < 2 || words.back() != words[1])) Write(output, "keep");
-    const std::string before = Read(output);
+    if (r.output != Left::kAbsent && (words.size() < 2 || words.back() != words[1])) WriteText(output, "keep");
+    const std::string before = ReadText(output);
     const fs::path locked = dir / words[std::min<std::size_t>(1, words.size() - 1)];
     // Root reads any file; the permission cases run without that power.
     if (r.unreadable) ::chmod(locked.c_str(), 0), words.insert(words.begin(), {"--bounding-set=-dac_override,-dac_read_search", TAVELIN_CLI});
@@ -174,12 +169,12 @@ TEST_F(CliTest, RefusesBadInputWithAReasonAndLeavesOtherFilesAlone) {
     EXPECT_NE(run.err.find(r.says), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;  // one line, the reason
     EXPECT_EQ(fs::exists(output), r.output != Left::kAbsent);
-    const std::string left = Read(output);
+    const std::string left = ReadText(output);
     EXPECT_TRUE(r.output == Left::kWritten ? left.find("<svg") != std::string::npos
                                            : left == (r.output == Left::kKept ? before : "")) << left;
   }
-  EXPECT_EQ(Read(dir / "net.dat"), Read(network));
-  EXPECT_EQ(Read(dir / "out.dat"), out);
+  EXPECT_EQ(ReadText(dir / "net.dat"), ReadText(network));
+  EXPECT_EQ(ReadText(dir / "out.dat"), out);
 }
 
 TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
@@ -189,7 +184,7 @@ TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
     EXPECT_EQ(run.status, 0) << run.err;
   }
   // 11 grid lines and 3 ticks, 100 markers, the title and the frequency labels 1.0, 15.5 and 30.0.
-  const std::string svg = Read(dir / "p.svg");
+  const std::string svg = ReadText(dir / "p.svg");
   EXPECT_NE(svg.find("viewBox=\"0 0 800 600\""), std::string::npos);
   const auto count = [](const std::string& text, const std::string& pattern) {
     const std::regex re(pattern);
@@ -211,7 +206,7 @@ TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
   EXPECT_TRUE(std::ranges::any_of(std::views::iota(0, 600), [&](int y) { return png.pixel(24, y) == qRgb(0, 0, 255); }));
   // A logarithmic scale of 3 decades from 10: 30 grey lines, labels 10.00 to 10000.00.
   ASSERT_EQ(Cli({"plot", "out.dat", "--variable", "zmag", "--log", "3", "10", "--output", "log.svg"}).status, 0);
-  const std::string log = Read(dir / "log.svg");
+  const std::string log = ReadText(dir / "log.svg");
   EXPECT_EQ(count(styled(log, "stroke=\"#808080\""), "<polyline"), 30);  // QBColor 8
   for (const char* label : {">10.00<", ">100.00<", ">1000.00<", ">10000.00<"}) EXPECT_NE(log.find(label), std::string::npos);
 
