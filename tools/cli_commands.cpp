@@ -257,7 +257,7 @@ bool SaveFile(const std::string& path, std::string_view bytes) {
   std::string problem = existing.regular ? existing.problem : "not a regular file";
   // A symbolic link keeps pointing at the file, which is replaced.
   if ((!existing.exists || existing.writable) &&
-      platform::ReplaceFile(path, bytes, platform::LinkAtName::kFollow, problem)) {
+      platform::ReplaceWholeFile(path, bytes, platform::LinkAtName::kFollow, problem)) {
     return true;
   }
   Fail("cannot write " + path + ": " + problem);

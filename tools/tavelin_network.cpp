@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   // A failed write never leaves half a network behind; a link at the name is replaced, not written through.
   const std::vector<std::byte> bytes = tavelin::EncodeElementFile(records);
   std::string problem;
-  if (!tavelin::platform::ReplaceFile(argv[2], {reinterpret_cast<const char*>(bytes.data()), bytes.size()},
+  if (!tavelin::platform::ReplaceWholeFile(argv[2], {reinterpret_cast<const char*>(bytes.data()), bytes.size()},
                                       tavelin::platform::LinkAtName::kReplace, problem)) {
     std::cerr << "tavelin-network: cannot write " << argv[2] << '\n';
     return 1;

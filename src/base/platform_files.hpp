@@ -114,7 +114,7 @@ enum class LinkAtName {
 // place: a failed write leaves the old file whole, and nothing already at the temporary name, a
 // link included, is opened or followed. A replaced file keeps its permissions. False with the
 // system's reason when the file could not be written.
-[[nodiscard]] bool ReplaceFile(const std::string& path, std::string_view bytes, LinkAtName links,
+[[nodiscard]] bool ReplaceWholeFile(const std::string& path, std::string_view bytes, LinkAtName links,
                                std::string& problem);
 
 // A file-size limit then shows up as a failed write rather than killing the program mid-scan.

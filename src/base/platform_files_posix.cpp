@@ -200,7 +200,7 @@ ReadOutcome ReadWholeFile(const std::string& path, std::int64_t limit, std::stri
   }
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes, LinkAtName links, std::string& problem) {
+bool ReplaceWholeFile(const std::string& path, std::string_view bytes, LinkAtName links, std::string& problem) {
   std::string target = path;
   std::error_code error;
   if (links == LinkAtName::kFollow && std::filesystem::is_symlink(path, error)) {

@@ -275,7 +275,7 @@ ReadOutcome ReadWholeFile(const std::string& path, std::int64_t limit, std::stri
   }
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes, LinkAtName links, std::string& problem) {
+bool ReplaceWholeFile(const std::string& path, std::string_view bytes, LinkAtName links, std::string& problem) {
   std::wstring target;
   try {
     target = Wide(path);

@@ -27,7 +27,7 @@ TEST(WholeFiles, AReplacementIsWholeOrAbsentAndLeavesNothingBeside) {
   for (const auto& [path, bytes, done, left] : rows) {
     SCOPED_TRACE(path);
     std::string problem;
-    EXPECT_EQ(ReplaceFile(path, bytes, LinkAtName::kReplace, problem), done);
+    EXPECT_EQ(ReplaceWholeFile(path, bytes, LinkAtName::kReplace, problem), done);
     EXPECT_EQ(problem.empty(), done);
     EXPECT_EQ(done ? Text(path) : "", left);
   }
@@ -61,12 +61,12 @@ TEST(WholeFiles, AFailedWriteKeepsTheOldFileAndLinksFollowThePolicy) {
   std::string problem;
   {
     testing::FileSizeLimit limit(2);
-    EXPECT_FALSE(ReplaceFile(file, "longer", LinkAtName::kFollow, problem));
+    EXPECT_FALSE(ReplaceWholeFile(file, "longer", LinkAtName::kFollow, problem));
   }
   EXPECT_EQ(problem + Text(file), "File too largeold");
-  EXPECT_TRUE(ReplaceFile(link, "new", LinkAtName::kFollow, problem) && fs::is_symlink(link));
+  EXPECT_TRUE(ReplaceWholeFile(link, "new", LinkAtName::kFollow, problem) && fs::is_symlink(link));
   EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_TRUE(ReplaceFile(link, "link", LinkAtName::kReplace, problem) && !fs::is_symlink(link));
+  EXPECT_TRUE(ReplaceWholeFile(link, "link", LinkAtName::kReplace, problem) && !fs::is_symlink(link));
   EXPECT_EQ(Text(file) + Text(link), "newlink");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 2);
 }
