@@ -19,8 +19,7 @@ std::string Text(const std::string& path) {
 TEST(WholeFiles, AReplacementIsWholeOrAbsentAndLeavesNothingBeside) {
   testing::TempDir folder;
   const std::string file = folder.File("f.dat"), missing = folder.File("none/f.dat"), sub = folder.File("sub");
-  fs::create_directory(sub);
-  std::ofstream(file) << "old content, longer than the new";
+  fs::create_directory(sub), std::ofstream(file) << "old content, longer than the new";
   const std::tuple<std::string, std::string, bool, std::string> rows[] = {
       {file, "new", true, "new"}, {file, "", true, ""}, {folder.File("fresh"), "abc", true, "abc"},
       {missing, "abc", false, ""}, {sub, "abc", false, ""}};
@@ -46,26 +45,24 @@ TEST(WholeFiles, ReadsOnlyRegularFilesWithinTheLimit) {
     EXPECT_EQ(ReadWholeFile(folder.File(name), limit, contents), outcome) << name << limit;
     EXPECT_EQ(outcome == ReadOutcome::kRead, contents == "twelve bytes");
   }
-  EXPECT_FALSE(StatusOf(folder.File("none")).exists || StatusOf(folder.File("none")).problem.empty());
-  EXPECT_FALSE(StatusOf(folder.File("")).regular);
-  EXPECT_TRUE(StatusOf(folder.File("f")).writable);
+  EXPECT_TRUE(!StatusOf(folder.File("none")).exists && !StatusOf(folder.File("none")).problem.empty());
+  EXPECT_TRUE(!StatusOf(folder.File("")).regular && StatusOf(folder.File("f")).writable);
 }
 
 #ifndef _WIN32  // links and a file-size limit
 TEST(WholeFiles, AFailedWriteKeepsTheOldFileAndLinksFollowThePolicy) {
   testing::TempDir folder;
   const std::string file = folder.File("f"), link = folder.File("link");
-  std::ofstream(file) << "old";
-  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  fs::create_symlink(file, link);
+  const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;  // kept
+  std::ofstream(file) << "old", fs::permissions(file, mode), fs::create_symlink(file, link);
   std::string problem;
   {
-    testing::FileSizeLimit limit(2);
+    testing::FileSizeLimit limit(2);  // the new file cannot be written whole
     EXPECT_FALSE(ReplaceWholeFile(file, "longer", LinkAtName::kFollow, problem));
   }
   EXPECT_EQ(problem + Text(file), "File too largeold");
   EXPECT_TRUE(ReplaceWholeFile(link, "new", LinkAtName::kFollow, problem) && fs::is_symlink(link));
-  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(fs::status(file).permissions(), mode);
   EXPECT_TRUE(ReplaceWholeFile(link, "link", LinkAtName::kReplace, problem) && !fs::is_symlink(link));
   EXPECT_EQ(Text(file) + Text(link), "newlink");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 2);
