@@ -87,7 +87,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 bool ExistingFile(const std::string& path, const char* what) {
   const platform::FileStatus status = platform::StatusOf(path);
   if (!status.regular) {
-    Fail(std::string("cannot read ") + what + " " + path + ": " + (status.exists ? "not a regular file" : status.problem));
+    const std::string problem = status.exists ? "not a regular file" : status.problem;
+    Fail(std::string("cannot read ") + what + " " + path + ": " + problem);
   }
   return status.regular;
 }

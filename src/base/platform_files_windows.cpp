@@ -307,7 +307,8 @@ bool ReplaceWholeFile(const std::string& path, std::string_view bytes, LinkAtNam
       done += n;
     }
     if (failure == ERROR_SUCCESS && !::FlushFileBuffers(Handle(file))) failure = ::GetLastError();
-    if (!::CloseHandle(reinterpret_cast<HANDLE>(file.release())) && failure == ERROR_SUCCESS) failure = ::GetLastError();
+    const bool closed = ::CloseHandle(reinterpret_cast<HANDLE>(file.release())) != 0;
+    if (!closed && failure == ERROR_SUCCESS) failure = ::GetLastError();
     if (failure == ERROR_SUCCESS &&
         ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return true;

@@ -188,9 +188,9 @@ TEST_F(CliTest, AnOutputLinkKeepsPointingAndReadOnlyOrOddFilesAreRefused) {
   Write(dir / "kept", "keep"), fs::create_symlink("kept", dir / "link");
   EXPECT_EQ(Cli({"export", "out", "--format", "csv", "--output", "link"}).status, 0);
   EXPECT_TRUE(fs::is_symlink(dir / "link") && Read(dir / "kept").starts_with("frequency_mhz,"));
-  for (const auto& [input, output, says] : {std::tuple{"sub", "o", "cannot read scan output file sub: not a regular file"},
-                                            {"out", "sub", "cannot write sub: not a regular file"},
-                                            {"out", "ro", "cannot write ro: Permission denied"}}) {
+  for (const auto& [input, output, says] :
+       {std::tuple{"sub", "o", "cannot read scan output file sub: not a regular file"},
+        {"out", "sub", "cannot write sub: not a regular file"}, {"out", "ro", "cannot write ro: Permission denied"}}) {
     const Result run = Execute("/usr/bin/setpriv", {"--bounding-set=-dac_override", TAVELIN_CLI, "export", input,
                                                     "--format", "csv", "--output", output}, dir);
     EXPECT_EQ(run.err, std::string("tavelin-cli: ") + says + "\n");
