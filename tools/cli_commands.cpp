@@ -3,16 +3,11 @@
 
 #include "cli_commands.hpp"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <complex>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -90,16 +85,12 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 // A missing or odd path is refused here, as opening creates a missing file.
 bool ExistingFile(const std::string& path, const char* what) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    Fail(std::string("cannot read ") + what + " " + path + ": " + std::strerror(errno));
-    return false;
+  const platform::FileStatus status = platform::StatusOf(path);
+  if (!status.regular) {
+    const std::string problem = status.exists ? "not a regular file" : status.problem;
+    Fail(std::string("cannot read ") + what + " " + path + ": " + problem);
   }
-  if (!S_ISREG(info.st_mode)) {
-    Fail(std::string("cannot read ") + what + " " + path + ": not a regular file");
-    return false;
-  }
-  return true;
+  return status.regular;
 }
 
 // File > Open without the dialog. The elements are listed only when verbose; a failure always shows.
@@ -261,59 +252,17 @@ std::string CheckedOutput(const Arguments& arguments) {
   return output;
 }
 
-namespace {
-
-// The mode a new file gets from open(): 0666 less the umask, which can only be read by setting it.
-mode_t NewFileMode() noexcept {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-bool WriteAll(int fd, std::string_view bytes) noexcept {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-}  // namespace
-
 bool SaveFile(const std::string& path, std::string_view bytes) {
-  // A symbolic link keeps pointing at the file, which is replaced.
-  std::error_code error;
-  std::string target = path;
-  if (std::filesystem::is_symlink(path, error)) {
-    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
-    if (!error) target = resolved.string();
-  }
-  struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0;
   // A file the user made read-only stays as it is.
-  if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
-    Fail("cannot write " + path + ": " + (S_ISREG(existing.st_mode) ? std::strerror(errno) : "not a regular file"));
-    return false;
+  const platform::FileStatus existing = platform::StatusOf(path);
+  std::string problem = existing.regular ? existing.problem : "not a regular file";
+  // A symbolic link keeps pointing at the file, which is replaced.
+  if ((!existing.exists || existing.writable) &&
+      platform::ReplaceWholeFile(path, bytes, platform::LinkAtName::kFollow, problem)) {
+    return true;
   }
-  std::string temporary = target + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) {
-    Fail("cannot write " + path + ": " + std::strerror(errno));
-    return false;
-  }
-  const bool written = ::fchmod(fd, exists ? (existing.st_mode & 07777) : NewFileMode()) == 0 &&
-                       WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  const int writeError = errno;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
-    const int reason = !written ? writeError : errno;
-    ::unlink(temporary.c_str());
-    Fail("cannot write " + path + ": " + std::strerror(reason != 0 ? reason : EIO));
-    return false;
-  }
-  return true;
+  Fail("cannot write " + path + ": " + problem);
+  return false;
 }
 
 namespace {

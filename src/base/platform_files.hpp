@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/run_time_error.hpp"
@@ -84,6 +85,37 @@ std::int64_t FileSize(const OpenFile& file) noexcept;
 
 // Cuts the file to length bytes; false when that failed.
 bool Truncate(const OpenFile& file, std::int64_t length) noexcept;
+
+// The whole-file routines of the companion programs, which report in the system's own words.
+
+// What stands at a name, links followed.
+struct FileStatus {
+  bool exists = false;
+  bool regular = false;
+  bool writable = false;  // a regular file that may be written
+  std::string problem;    // the system's reason when it does not exist or may not be written
+};
+FileStatus StatusOf(const std::string& path);
+
+enum class ReadOutcome { kRead, kNotRegular, kCannotOpen, kTooLarge, kReadFailed };
+
+// Reads a regular file of at most limit bytes. Anything else is refused before it is opened where it
+// can be seen in time: opening a device can act on it, a named pipe may never be written, and a
+// device like /dev/zero never ends.
+ReadOutcome ReadWholeFile(const std::string& path, std::int64_t limit, std::string& contents);
+
+// What a link standing at the name of a replaced file does.
+enum class LinkAtName {
+  kFollow,   // keeps pointing at its target, which is replaced
+  kReplace,  // is replaced itself; nothing is written through it
+};
+
+// Writes bytes to a new file beside the one it replaces, flushed to the disk and renamed into
+// place: a failed write leaves the old file whole, and nothing already at the temporary name, a
+// link included, is opened or followed. A replaced file keeps its permissions. False with the
+// system's reason when the file could not be written.
+[[nodiscard]] bool ReplaceWholeFile(const std::string& path, std::string_view bytes, LinkAtName links,
+                               std::string& problem);
 
 // A file-size limit then shows up as a failed write rather than killing the program mid-scan.
 void IgnoreFileSizeSignal() noexcept;

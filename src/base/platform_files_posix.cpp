@@ -5,6 +5,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 #include "base/platform_files.hpp"
 
@@ -166,6 +169,68 @@ std::int64_t FileSize(const OpenFile& file) noexcept {
 
 bool Truncate(const OpenFile& file, std::int64_t length) noexcept {
   return ::ftruncate(Fd(file), static_cast<off_t>(length)) == 0;
+}
+
+FileStatus StatusOf(const std::string& path) {
+  FileStatus status;
+  struct stat info {};
+  status.exists = ::stat(path.c_str(), &info) == 0;
+  status.regular = status.exists && S_ISREG(info.st_mode);
+  status.writable = status.regular && ::access(path.c_str(), W_OK) == 0;
+  if (!status.exists || (status.regular && !status.writable)) status.problem = std::strerror(errno);
+  return status;
+}
+
+ReadOutcome ReadWholeFile(const std::string& path, std::int64_t limit, std::string& contents) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) return ReadOutcome::kNotRegular;
+  const OpenFile fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd.valid() || ::fstat(Fd(fd), &status) != 0) return ReadOutcome::kCannotOpen;
+  if (!S_ISREG(status.st_mode)) return ReadOutcome::kNotRegular;
+  if (status.st_size > limit) return ReadOutcome::kTooLarge;
+  contents.clear();
+  for (;;) {
+    char buffer[65536];
+    const ssize_t n = ::read(Fd(fd), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return ReadOutcome::kReadFailed;
+    if (n == 0) return ReadOutcome::kRead;
+    contents.append(buffer, static_cast<std::size_t>(n));
+    if (static_cast<std::int64_t>(contents.size()) > limit) return ReadOutcome::kTooLarge;  // grew while read
+  }
+}
+
+bool ReplaceWholeFile(const std::string& path, std::string_view bytes, LinkAtName links, std::string& problem) {
+  std::string target = path;
+  std::error_code error;
+  if (links == LinkAtName::kFollow && std::filesystem::is_symlink(path, error)) {
+    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    if (!error) target = resolved.string();
+  }
+  struct stat existing {};
+  const bool keepMode = ::lstat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temporary = target + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    OpenFile fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
+    if (!fd.valid() && errno == EEXIST) continue;
+    if (!fd.valid()) break;
+    int failure = keepMode && ::fchmod(Fd(fd), existing.st_mode & 07777) != 0 ? errno : 0;
+    for (std::size_t done = 0; failure == 0 && done < bytes.size();) {
+      const ssize_t n = ::write(Fd(fd), bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) failure = n < 0 ? errno : EIO;
+      if (n > 0) done += static_cast<std::size_t>(n);
+    }
+    if (failure == 0 && ::fsync(Fd(fd)) != 0) failure = errno;
+    if (::close(static_cast<int>(fd.release())) != 0 && failure == 0) failure = errno;
+    if (failure == 0 && std::rename(temporary.c_str(), target.c_str()) == 0) return true;
+    if (failure == 0) failure = errno;
+    ::unlink(temporary.c_str());
+    problem = std::strerror(failure);
+    return false;
+  }
+  problem = std::strerror(errno);
+  return false;
 }
 
 void IgnoreFileSizeSignal() noexcept { std::signal(SIGXFSZ, SIG_IGN); }

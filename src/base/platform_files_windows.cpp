@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "base/platform_files.hpp"
 
@@ -216,6 +218,107 @@ bool Truncate(const OpenFile& file, std::int64_t length) noexcept {
   FILE_END_OF_FILE_INFO end{};
   end.EndOfFile.QuadPart = length;
   return ::SetFileInformationByHandle(Handle(file), FileEndOfFileInfo, &end, sizeof end) != 0;
+}
+
+namespace {
+
+std::string SystemReason(DWORD error) { return std::system_category().message(static_cast<int>(error)); }
+
+// A link is looked through to what it names, as on POSIX.
+bool Attributes(const std::wstring& name, WIN32_FILE_ATTRIBUTE_DATA& data) {
+  if (!::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) return false;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
+  std::error_code error;
+  const std::filesystem::path resolved = std::filesystem::canonical(name, error);
+  if (!error) return ::GetFileAttributesExW(resolved.c_str(), GetFileExInfoStandard, &data) != 0;
+  ::SetLastError(ERROR_FILE_NOT_FOUND);
+  return false;
+}
+
+}  // namespace
+
+FileStatus StatusOf(const std::string& path) {
+  FileStatus status;
+  std::wstring name;
+  try {
+    name = Wide(path);
+  } catch (const RunTimeError&) {
+    status.problem = SystemReason(ERROR_INVALID_NAME);
+    return status;
+  }
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  status.exists = Attributes(name, data);
+  if (!status.exists) status.problem = SystemReason(::GetLastError());
+  status.regular = status.exists && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !IsDevice(name);
+  status.writable = status.regular && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
+  if (status.regular && !status.writable) status.problem = SystemReason(ERROR_ACCESS_DENIED);
+  return status;
+}
+
+ReadOutcome ReadWholeFile(const std::string& path, std::int64_t limit, std::string& contents) {
+  const FileStatus status = StatusOf(path);
+  if (status.exists && !status.regular) return ReadOutcome::kNotRegular;
+  if (!status.exists) return ReadOutcome::kCannotOpen;
+  const OpenFile file = Own(::CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return ReadOutcome::kCannotOpen;
+  if (::GetFileType(Handle(file)) != FILE_TYPE_DISK) return ReadOutcome::kNotRegular;
+  if (FileSize(file) > limit) return ReadOutcome::kTooLarge;
+  contents.clear();
+  for (;;) {
+    char buffer[65536];
+    DWORD n = 0;
+    if (!::ReadFile(Handle(file), buffer, sizeof buffer, &n, nullptr)) return ReadOutcome::kReadFailed;
+    if (n == 0) return ReadOutcome::kRead;
+    contents.append(buffer, n);
+    if (static_cast<std::int64_t>(contents.size()) > limit) return ReadOutcome::kTooLarge;  // grew while read
+  }
+}
+
+bool ReplaceWholeFile(const std::string& path, std::string_view bytes, LinkAtName links, std::string& problem) {
+  std::wstring target;
+  try {
+    target = Wide(path);
+  } catch (const RunTimeError&) {
+    problem = SystemReason(ERROR_INVALID_NAME);
+    return false;
+  }
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (links == LinkAtName::kFollow && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(target, error);
+    if (!error) target = resolved.wstring();
+  }
+  DWORD failure = ERROR_FILE_EXISTS;
+  for (int attempt = 0; attempt < 100 && failure == ERROR_FILE_EXISTS; ++attempt) {
+    const std::wstring temporary =
+        target + L".part-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(attempt);
+    OpenFile file = Own(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    failure = file.valid() ? ERROR_SUCCESS : ::GetLastError();
+    if (failure == ERROR_FILE_EXISTS || failure == ERROR_ALREADY_EXISTS) failure = ERROR_FILE_EXISTS;
+    if (!file.valid()) continue;
+    for (std::size_t done = 0; failure == ERROR_SUCCESS && done < bytes.size();) {
+      DWORD n = 0;
+      const auto size = static_cast<DWORD>(std::min(bytes.size() - done, kMostPerCall));
+      if (!::WriteFile(Handle(file), bytes.data() + done, size, &n, nullptr)) failure = ::GetLastError();
+      if (failure == ERROR_SUCCESS && n == 0) failure = ERROR_WRITE_FAULT;
+      done += n;
+    }
+    if (failure == ERROR_SUCCESS && !::FlushFileBuffers(Handle(file))) failure = ::GetLastError();
+    const bool closed = ::CloseHandle(reinterpret_cast<HANDLE>(file.release())) != 0;
+    if (!closed && failure == ERROR_SUCCESS) failure = ::GetLastError();
+    if (failure == ERROR_SUCCESS &&
+        ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    if (failure == ERROR_SUCCESS) failure = ::GetLastError();
+    ::DeleteFileW(temporary.c_str());
+    break;
+  }
+  problem = SystemReason(failure);
+  return false;
 }
 
 // Windows has no signal for a file grown past a limit: such a write fails with an error, which is

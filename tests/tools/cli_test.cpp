@@ -177,6 +177,22 @@ TEST_F(CliTest, RefusesBadInputWithAReasonAndLeavesOtherFilesAlone) {
   EXPECT_EQ(ReadText(dir / "out.dat"), out);
 }
 
+TEST_F(CliTest, AnOutputLinkKeepsPointingAndReadOnlyOrOddFilesAreRefused) {
+  ASSERT_EQ(Cli({"scan", kExamples + "two-element.dat", "--lower", "1", "--upper", "30", "--output", "out"}).status, 0);
+  fs::create_directory(dir / "sub"), Write(dir / "ro", "keep"), ::chmod((dir / "ro").c_str(), 0444);
+  Write(dir / "kept", "keep"), fs::create_symlink("kept", dir / "link");
+  EXPECT_EQ(Cli({"export", "out", "--format", "csv", "--output", "link"}).status, 0);
+  EXPECT_TRUE(fs::is_symlink(dir / "link") && Read(dir / "kept").starts_with("frequency_mhz,"));
+  for (const auto& [input, output, says] :
+       {std::tuple{"sub", "o", "cannot read scan output file sub: not a regular file"},
+        {"out", "sub", "cannot write sub: not a regular file"}, {"out", "ro", "cannot write ro: Permission denied"}}) {
+    const Result run = Execute("/usr/bin/setpriv", {"--bounding-set=-dac_override", TAVELIN_CLI, "export", input,
+                                                    "--format", "csv", "--output", output}, dir);
+    EXPECT_EQ(run.err, std::string("tavelin-cli: ") + says + "\n");
+  }
+  EXPECT_EQ(Read(dir / "ro"), "keep");
+}
+
 TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
   ASSERT_EQ(Cli({"scan", kExamples + "two-element.dat", "--lower", "1", "--upper", "30", "--output", "out.dat"}).status, 0);
   for (const auto& [variable, file] : {std::pair("zmag", "p.svg"), {"vphase", "p.pdf"}, {"zmag", "p.png"}}) {
