@@ -10,11 +10,7 @@ namespace tavelin::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadText;
 
 TEST(WholeFiles, AReplacementIsWholeOrAbsentAndLeavesNothingBeside) {
   testing::TempDir folder;
@@ -28,7 +24,7 @@ TEST(WholeFiles, AReplacementIsWholeOrAbsentAndLeavesNothingBeside) {
     std::string problem;
     EXPECT_EQ(ReplaceWholeFile(path, bytes, LinkAtName::kReplace, problem), done);
     EXPECT_EQ(problem.empty(), done);
-    EXPECT_EQ(done ? Text(path) : "", left);
+    EXPECT_EQ(done ? ReadText(path) : "", left);
   }
   EXPECT_TRUE(fs::is_directory(sub) && fs::is_empty(sub));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 3);  // f.dat, fresh, sub
@@ -60,11 +56,11 @@ TEST(WholeFiles, AFailedWriteKeepsTheOldFileAndLinksFollowThePolicy) {
     testing::FileSizeLimit limit(2);  // the new file cannot be written whole
     EXPECT_FALSE(ReplaceWholeFile(file, "longer", LinkAtName::kFollow, problem));
   }
-  EXPECT_EQ(problem + Text(file), "File too largeold");
+  EXPECT_EQ(problem + ReadText(file), "File too largeold");
   EXPECT_TRUE(ReplaceWholeFile(link, "new", LinkAtName::kFollow, problem) && fs::is_symlink(link));
   EXPECT_EQ(fs::status(file).permissions(), mode);
   EXPECT_TRUE(ReplaceWholeFile(link, "link", LinkAtName::kReplace, problem) && !fs::is_symlink(link));
-  EXPECT_EQ(Text(file) + Text(link), "newlink");
+  EXPECT_EQ(ReadText(file) + ReadText(link), "newlink");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 2);
 }
 #endif

@@ -179,10 +179,10 @@ TEST_F(CliTest, RefusesBadInputWithAReasonAndLeavesOtherFilesAlone) {
 
 TEST_F(CliTest, AnOutputLinkKeepsPointingAndReadOnlyOrOddFilesAreRefused) {
   ASSERT_EQ(Cli({"scan", kExamples + "two-element.dat", "--lower", "1", "--upper", "30", "--output", "out"}).status, 0);
-  fs::create_directory(dir / "sub"), Write(dir / "ro", "keep"), ::chmod((dir / "ro").c_str(), 0444);
-  Write(dir / "kept", "keep"), fs::create_symlink("kept", dir / "link");
+  fs::create_directory(dir / "sub"), WriteText(dir / "ro", "keep"), ::chmod((dir / "ro").c_str(), 0444);
+  WriteText(dir / "kept", "keep"), fs::create_symlink("kept", dir / "link");
   EXPECT_EQ(Cli({"export", "out", "--format", "csv", "--output", "link"}).status, 0);
-  EXPECT_TRUE(fs::is_symlink(dir / "link") && Read(dir / "kept").starts_with("frequency_mhz,"));
+  EXPECT_TRUE(fs::is_symlink(dir / "link") && ReadText(dir / "kept").starts_with("frequency_mhz,"));
   for (const auto& [input, output, says] :
        {std::tuple{"sub", "o", "cannot read scan output file sub: not a regular file"},
         {"out", "sub", "cannot write sub: not a regular file"}, {"out", "ro", "cannot write ro: Permission denied"}}) {
@@ -190,7 +190,7 @@ TEST_F(CliTest, AnOutputLinkKeepsPointingAndReadOnlyOrOddFilesAreRefused) {
                                                     "--format", "csv", "--output", output}, dir);
     EXPECT_EQ(run.err, std::string("tavelin-cli: ") + says + "\n");
   }
-  EXPECT_EQ(Read(dir / "ro"), "keep");
+  EXPECT_EQ(ReadText(dir / "ro"), "keep");
 }
 
 TEST_F(CliTest, PlotImagesAndAPrintoutAreTheWindowsDrawingAsVectorsAndText) {
