@@ -117,8 +117,11 @@ int CloseFile(NativeFile file) noexcept {
 
 OpenFile OpenRegularFile(const std::string& path) {
   const std::wstring name = Wide(path);
-  // Folders and devices are refused before they are opened, as opening a device can act on it.
-  if (IsFolder(::GetFileAttributesW(name.c_str())) || IsDevice(name)) throw RunTimeError(err::kPathFileAccess);
+  // Folders and devices are refused before they are opened, as opening a device can act on it. Opening
+  // follows links, and a link to a folder carries the folder bit, so the bit alone decides here.
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (folder || IsDevice(name)) throw RunTimeError(err::kPathFileAccess);
   OpenFile file = Own(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
